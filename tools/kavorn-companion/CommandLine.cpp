@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+// Argument helpers.
+#include "CommandLine.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace kavorn::companion {
+
+namespace {
+
+constexpr std::int64_t kMaxSide = 16384;
+
+std::optional<std::int64_t> parseSide(std::string_view text) {
+    if (text.empty() || text.size() > 5) {
+        return std::nullopt;
+    }
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+    }
+    std::int64_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || value < 1 || value > kMaxSide) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+std::optional<FrameSize> parseFrameSize(std::string_view text) {
+    const std::size_t cross = text.find('x');
+    if (cross == std::string_view::npos) {
+        return std::nullopt;
+    }
+    auto width = parseSide(text.substr(0, cross));
+    auto height = parseSide(text.substr(cross + 1));
+    if (!width || !height) {
+        return std::nullopt;
+    }
+    return FrameSize{*width, *height};
+}
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "kavorn-companion: %s\nTry 'kavorn-companion --help' for more information.\n",
+                 message.c_str());
+    return kExitUsage;
+}
+
+int failure(const std::string& message) {
+    std::fprintf(stderr, "kavorn-companion: %s\n", message.c_str());
+    return kExitFailure;
+}
+
+}  // namespace kavorn::companion
