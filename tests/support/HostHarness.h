@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// Virtual time, the loopback host and captured standard output, installed for one test.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+#include "platform/dispatch/VirtualTimeSource.h"
+#include "platform/log/StandardOutput.h"
+#include "platform/loopback/LoopbackHost.h"
+
+namespace kavorn::test {
+
+inline constexpr std::int64_t kTickNanoseconds = 33'333'333;  // 1/30 s, whole nanoseconds
+
+struct HostHarness {
+    VirtualTimeSource time;
+    ScopedTimeSource timeScope{time};
+    LoopbackHost host;
+    ScopedHost hostScope{host};
+    StandardOutputCapture output;
+
+    void advance(std::int64_t nanoseconds) { time.advance(std::chrono::nanoseconds(nanoseconds)); }
+};
+
+}  // namespace kavorn::test
