@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <future>
 #include <limits>
 #include <thread>
 
@@ -135,8 +136,12 @@ TEST_F(CameraStreamTest, RestartCountsAgainFromZeroAndReusesThePicture) {
     settle();
     EXPECT_EQ(h.host.sentCount(), 4U) << "nothing goes out while stopped";
 
+    // Hold the queue so that the restart's first tick cannot run before the check.
+    std::promise<void> release;
+    stream->timerQueue().async([gate = release.get_future().share()] { gate.wait(); });
     start();
     EXPECT_EQ(stream->sequenceNumber(), 0U);
+    release.set_value();
     settle();
     EXPECT_EQ(stream->sequenceNumber(), 1U);
     EXPECT_EQ(stream->placeholder(), picture);
