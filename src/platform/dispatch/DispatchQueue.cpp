@@ -19,7 +19,12 @@ DispatchQueue::~DispatchQueue() { core_->shutdown(); }
 
 const std::string& DispatchQueue::label() const { return core_->label(); }
 
-void DispatchQueue::async(std::function<void()> work) { core_->post(std::move(work)); }
+void DispatchQueue::async(std::function<void()> work) {
+    // The block may release the last owner of this queue before post() returns; the copy keeps
+    // the core alive until then.
+    std::shared_ptr<DispatchQueueCore> core = core_;
+    core->post(std::move(work));
+}
 
 void DispatchQueue::sync(const std::function<void()>& work) {
     if (isCurrent()) {
@@ -27,8 +32,9 @@ void DispatchQueue::sync(const std::function<void()>& work) {
                      label().c_str());
         std::abort();
     }
+    std::shared_ptr<DispatchQueueCore> core = core_;
     std::promise<void> done;
-    core_->post([&] {
+    core->post([&] {
         work();
         done.set_value();
     });
