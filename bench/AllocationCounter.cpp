@@ -11,7 +11,9 @@ std::atomic<std::uint64_t> allocations{0};
 }  // namespace
 
 namespace kavorn::bench {
-std::uint64_t heapAllocations() { return allocations.load(std::memory_order_relaxed); }
+std::uint64_t heapAllocations() {
+    return allocations.load(std::memory_order_relaxed);
+}
 }  // namespace kavorn::bench
 
 void* operator new(std::size_t size) {
@@ -22,5 +24,9 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}

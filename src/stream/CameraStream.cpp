@@ -22,11 +22,10 @@ std::shared_ptr<CameraStream> CameraStream::create() {
     return stream;
 }
 
-CameraStream::CameraStream()
-    : timerQueue_(kTimerQueueLabel), streamID_(UUID::random()) {
+CameraStream::CameraStream() : timerQueue_(kTimerQueueLabel), streamID_(UUID::random()) {
     // Refuse to run at all on a platform that cannot describe the stream's format.
-    auto description = CMVideoFormatDescriptionCreate(StreamFormats::kPixelFormat, formatWidth_,
-                                                      formatHeight_);
+    auto description =
+        CMVideoFormatDescriptionCreate(StreamFormats::kPixelFormat, formatWidth_, formatHeight_);
     if (!description.succeeded()) {
         fatalError("CameraStream: Failed to create format description");
     }
@@ -114,9 +113,8 @@ void CameraStream::sendPixelBuffer(const CVPixelBufferRef& pixelBuffer) {
         StandardOutput::writeLine("CameraStream: Failed to create sample buffer");
         return;
     }
-    extensionStream_->sendSampleBuffer(sampleBuffer.object,
-                                       kCMIOExtensionStreamDiscontinuityFlagNone,
-                                       hostTimeInNanoseconds(now));
+    extensionStream_->sendSampleBuffer(
+        sampleBuffer.object, kCMIOExtensionStreamDiscontinuityFlagNone, hostTimeInNanoseconds(now));
     sequenceNumber_.fetch_add(1);
 }
 

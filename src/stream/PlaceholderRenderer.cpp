@@ -46,14 +46,14 @@ constexpr std::array<RGB, 7> middleBarColors{{
 }};
 
 constexpr std::array<Segment, 8> bottomRowSegments{{
-    {{0, 0.129, 0.298}, 1.25},                // -I
-    {{1.0, 1.0, 1.0}, 1.25},                  // white
-    {{0.196, 0, 0.416}, 1.25},                // +Q
-    {{0.075, 0.075, 0.075}, 1.25},            // black
-    {{0.035, 0.035, 0.035}, 1.0 / 3.0},       // below black
-    {{0.075, 0.075, 0.075}, 1.0 / 3.0},       // black
-    {{0.114, 0.114, 0.114}, 1.0 / 3.0},       // above black
-    {{0.075, 0.075, 0.075}, 1.0},             // black
+    {{0, 0.129, 0.298}, 1.25},           // -I
+    {{1.0, 1.0, 1.0}, 1.25},             // white
+    {{0.196, 0, 0.416}, 1.25},           // +Q
+    {{0.075, 0.075, 0.075}, 1.25},       // black
+    {{0.035, 0.035, 0.035}, 1.0 / 3.0},  // below black
+    {{0.075, 0.075, 0.075}, 1.0 / 3.0},  // black
+    {{0.114, 0.114, 0.114}, 1.0 / 3.0},  // above black
+    {{0.075, 0.075, 0.075}, 1.0},        // black
 }};
 
 constexpr RGB kCardColor{0.04, 0.04, 0.05};
@@ -101,10 +101,10 @@ CVPixelBufferRef makePlaceholderPixelBuffer(std::int64_t width, std::int64_t hei
         CVPixelBufferUnlockBaseAddress(buffer, 0);
         return buffer;
     }
-    auto context = CGBitmapContextCreate(base, buffer->width(), buffer->height(), 8,
-                                         CVPixelBufferGetBytesPerRow(buffer),
-                                         CGColorSpaceCreateDeviceRGB(),
-                                         kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+    auto context =
+        CGBitmapContextCreate(base, buffer->width(), buffer->height(), 8,
+                              CVPixelBufferGetBytesPerRow(buffer), CGColorSpaceCreateDeviceRGB(),
+                              kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
     if (!context) {
         CVPixelBufferUnlockBaseAddress(buffer, 0);
         return buffer;

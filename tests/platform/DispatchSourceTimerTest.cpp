@@ -40,7 +40,7 @@ TEST(DispatchSourceTimerTest, TicksAtOnceThenEachIntervalSeeingItsOwnDeadline) {
     time.advance(std::chrono::milliseconds(35));
     queue.sync([&] {
         EXPECT_EQ(seen, (std::vector<std::int64_t>{start, start + 10 * kMs, start + 20 * kMs,
-                                                    start + 30 * kMs}));
+                                                   start + 30 * kMs}));
     });
     EXPECT_EQ(time.now(), start + 35 * kMs);
 

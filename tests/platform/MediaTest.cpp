@@ -71,10 +71,10 @@ TEST(CVPixelBufferTest, BorrowedMemoryIsReleasedOnceWithTheLastReference) {
     EXPECT_EQ(releases, 0);
     second.reset();
     EXPECT_EQ(releases, 1);
-    EXPECT_EQ(CVPixelBufferCreateWithBytes(8, 2, kCVPixelFormatType_32BGRA, memory.data(), 31,
-                                           nullptr)
-                  .status,
-              kCVReturnInvalidArgument)
+    EXPECT_EQ(
+        CVPixelBufferCreateWithBytes(8, 2, kCVPixelFormatType_32BGRA, memory.data(), 31, nullptr)
+            .status,
+        kCVReturnInvalidArgument)
         << "rows shorter than the width";
 }
 

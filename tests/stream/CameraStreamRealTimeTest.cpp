@@ -39,7 +39,8 @@ TEST(CameraStreamRealTimeTest, SendsAboutThirtyPlaceholdersASecond) {
     std::uint64_t widest = 0;
     for (std::size_t i = 1; i < sent.size(); ++i) {
         EXPECT_GT(sent[i].hostTimeInNanoseconds, sent[i - 1].hostTimeInNanoseconds);
-        widest = std::max(widest, sent[i].hostTimeInNanoseconds - sent[i - 1].hostTimeInNanoseconds);
+        widest =
+            std::max(widest, sent[i].hostTimeInNanoseconds - sent[i - 1].hostTimeInNanoseconds);
     }
     EXPECT_LT(widest, 250'000'000U);
 }

@@ -46,10 +46,9 @@ TEST_F(CameraStreamSourceTest, AnswersOnlyTheKeysAskedForThatItKnows) {
               (CMIOExtensionPropertySet{Key::StreamActiveFormatIndex, Key::StreamFrameDuration}));
     EXPECT_TRUE(h.host.streamProperties(host(), {})->isEmpty());
 
-    auto both = *h.host.streamProperties(host(), {Key::StreamActiveFormatIndex,
-                                                  Key::StreamFrameDuration,
-                                                  Key::StreamSinkBufferQueueSize,
-                                                  Key::ProviderName});
+    auto both =
+        *h.host.streamProperties(host(), {Key::StreamActiveFormatIndex, Key::StreamFrameDuration,
+                                          Key::StreamSinkBufferQueueSize, Key::ProviderName});
     CMIOExtensionStreamProperties expected;
     expected.activeFormatIndex = 0;
     expected.frameDuration = CMTimeMake(1, 30);
@@ -70,8 +69,8 @@ TEST_F(CameraStreamSourceTest, KeepsAnyActiveFormatIndexAndIgnoresEverythingElse
     duration.sinkBufferQueueSize = 2;
     EXPECT_EQ(*h.host.setStreamProperties(host(), duration), std::nullopt);
 
-    auto answer = *h.host.streamProperties(host(), {Key::StreamActiveFormatIndex,
-                                                    Key::StreamFrameDuration});
+    auto answer =
+        *h.host.streamProperties(host(), {Key::StreamActiveFormatIndex, Key::StreamFrameDuration});
     EXPECT_EQ(answer.activeFormatIndex, 3);
     EXPECT_EQ(answer.frameDuration, CMTimeMake(1, 30));
     EXPECT_EQ(h.host.formats(host())->size(), 1U);

@@ -23,7 +23,9 @@ using ::testing::ElementsAre;
 
 // The host time a frame sent at clock reading `t` carries: seconds as a double, times 1e9,
 // truncated, so it may fall a nanosecond short of the reading.
-std::uint64_t stamp(std::int64_t t) { return hostTimeInNanoseconds(CMTimeMake(t, 1'000'000'000)); }
+std::uint64_t stamp(std::int64_t t) {
+    return hostTimeInNanoseconds(CMTimeMake(t, 1'000'000'000));
+}
 
 class CameraStreamTest : public ::testing::Test {
 protected:
@@ -39,7 +41,9 @@ protected:
 
     void start() { ASSERT_TRUE(h.host.startStream(stream->extensionStream()).has_value()); }
     void stop() { ASSERT_TRUE(h.host.stopStream(stream->extensionStream()).has_value()); }
-    void settle() { stream->timerQueue().sync([] {}); }
+    void settle() {
+        stream->timerQueue().sync([] {});
+    }
     std::int64_t now() const { return h.time.now(); }
 
     test::HostHarness h;
@@ -263,8 +267,8 @@ TEST_F(CameraStreamTest, StartsRacingStopsNeverLeaveATimerBehind) {
     const auto lines = h.output.lines();
     ASSERT_EQ(lines.size() % 2, 0U);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i], i % 2 == 0 ? "CameraStream: Starting stream"
-                                       : "CameraStream: Stopping stream");
+        EXPECT_EQ(lines[i],
+                  i % 2 == 0 ? "CameraStream: Starting stream" : "CameraStream: Stopping stream");
     }
 }
 
@@ -295,8 +299,9 @@ TEST(HostTimeNanosecondsTest, TruncatesAndStampsUnconvertibleReadingsAsZero) {
     EXPECT_EQ(hostTimeInNanoseconds(CMTimeMake(0, 1)), 0U);
     EXPECT_EQ(hostTimeInNanoseconds(CMTimeMake(-1, 1'000'000'000)), 0U);
     EXPECT_EQ(hostTimeInNanoseconds(kCMTimeInvalid), 0U);
-    EXPECT_EQ(hostTimeInNanoseconds(CMTime{1, 1, kCMTimeFlags_Valid | kCMTimeFlags_PositiveInfinity}),
-              0U);
+    EXPECT_EQ(
+        hostTimeInNanoseconds(CMTime{1, 1, kCMTimeFlags_Valid | kCMTimeFlags_PositiveInfinity}),
+        0U);
     // 2^64 ns is 18446744073.709551616 s; at or over it gives 0.
     // Just under converts, to the double nearest 18446744073e9.
     EXPECT_EQ(hostTimeInNanoseconds(CMTimeMake(18'446'744'073, 1)), 18'446'744'072'999'999'488U);

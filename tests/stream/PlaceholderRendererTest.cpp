@@ -24,14 +24,28 @@ struct Colour {
 };
 
 // The SMPTE layout, written out independently of the renderer.
-const std::array<Colour, 7> kTop{{{.75, .75, .75}, {.75, .75, 0}, {0, .75, .75}, {0, .75, 0},
-                                  {.75, 0, .75}, {.75, 0, 0}, {0, 0, .75}}};
-const std::array<Colour, 7> kMiddle{{{0, 0, .75}, {.075, .075, .075}, {.75, 0, .75},
-                                     {.075, .075, .075}, {0, .75, .75}, {.075, .075, .075},
+const std::array<Colour, 7> kTop{{{.75, .75, .75},
+                                  {.75, .75, 0},
+                                  {0, .75, .75},
+                                  {0, .75, 0},
+                                  {.75, 0, .75},
+                                  {.75, 0, 0},
+                                  {0, 0, .75}}};
+const std::array<Colour, 7> kMiddle{{{0, 0, .75},
+                                     {.075, .075, .075},
+                                     {.75, 0, .75},
+                                     {.075, .075, .075},
+                                     {0, .75, .75},
+                                     {.075, .075, .075},
                                      {.75, .75, .75}}};
-const std::array<Colour, 8> kBottom{{{0, .129, .298}, {1, 1, 1}, {.196, 0, .416},
-                                     {.075, .075, .075}, {.035, .035, .035}, {.075, .075, .075},
-                                     {.114, .114, .114}, {.075, .075, .075}}};
+const std::array<Colour, 8> kBottom{{{0, .129, .298},
+                                     {1, 1, 1},
+                                     {.196, 0, .416},
+                                     {.075, .075, .075},
+                                     {.035, .035, .035},
+                                     {.075, .075, .075},
+                                     {.114, .114, .114},
+                                     {.075, .075, .075}}};
 const std::array<double, 8> kBottomWidths{1.25, 1.25, 1.25, 1.25, 1.0 / 3, 1.0 / 3, 1.0 / 3, 1.0};
 const Colour kCard{0.04, 0.04, 0.05};
 
@@ -43,7 +57,7 @@ struct Layout {
     std::size_t middleFirstRow;             // first row of the middle strip
     std::size_t topFirstRow;                // first row of the top bars
     double cardLeft, cardRight, cardBottom, cardTop, radius;
-    double title, subtitle;                 // baselines
+    double title, subtitle;  // baselines
 };
 
 Layout layoutFor(double w, double h) {
@@ -82,7 +96,9 @@ std::size_t bandAt(const std::vector<std::size_t>& starts, std::size_t x) {
     return band;
 }
 
-bool near(BGRA p, const Colour& c) { return test::near(p, c.r, c.g, c.b, 1); }
+bool near(BGRA p, const Colour& c) {
+    return test::near(p, c.r, c.g, c.b, 1);
+}
 
 class PlaceholderGeometryTest : public ::testing::TestWithParam<std::pair<int, int>> {};
 
@@ -108,14 +124,14 @@ TEST_P(PlaceholderGeometryTest, BandsCardAndTextLieWhereTheLayoutPutsThem) {
     // one in between.
     const auto cardRows = std::make_pair(static_cast<std::size_t>(l.cardBottom) - 1,
                                          static_cast<std::size_t>(l.cardTop) + 1);
-    for (std::size_t y : {l.topFirstRow, (l.topFirstRow + cardRows.first) / 2, cardRows.second + 1,
-                          h - 1}) {
+    for (std::size_t y :
+         {l.topFirstRow, (l.topFirstRow + cardRows.first) / 2, cardRows.second + 1, h - 1}) {
         for (std::size_t x = 0; x < w; ++x) {
             ASSERT_TRUE(near(px.at(x, y), kTop[bandAt(l.barStarts, x)])) << x << "," << y;
         }
     }
-    for (std::size_t y : {l.middleFirstRow, (l.middleFirstRow + l.topFirstRow) / 2,
-                          l.topFirstRow - 1}) {
+    for (std::size_t y :
+         {l.middleFirstRow, (l.middleFirstRow + l.topFirstRow) / 2, l.topFirstRow - 1}) {
         for (std::size_t x = 0; x < w; ++x) {
             ASSERT_TRUE(near(px.at(x, y), kMiddle[bandAt(l.barStarts, x)])) << x << "," << y;
         }
@@ -274,16 +290,20 @@ TEST(PlaceholderRendererTest, SameSizeGivesTheSamePicture) {
     ASSERT_NE(a, b);
     CVPixelBufferLockBaseAddress(a, kCVPixelBufferLock_ReadOnly);
     CVPixelBufferLockBaseAddress(b, kCVPixelBufferLock_ReadOnly);
-    EXPECT_EQ(std::memcmp(CVPixelBufferGetBaseAddress(a), CVPixelBufferGetBaseAddress(b),
-                          a->dataSize()),
-              0);
+    EXPECT_EQ(
+        std::memcmp(CVPixelBufferGetBaseAddress(a), CVPixelBufferGetBaseAddress(b), a->dataSize()),
+        0);
     CVPixelBufferUnlockBaseAddress(a, kCVPixelBufferLock_ReadOnly);
     CVPixelBufferUnlockBaseAddress(b, kCVPixelBufferLock_ReadOnly);
 }
 
 TEST(PlaceholderRendererTest, NoBufferForSizesThatCannotBeMade) {
-    for (auto [w, h] : {std::pair<std::int64_t, std::int64_t>{0, 1080}, {1920, 0}, {-1, 720},
-                        {1920, -1080}, {1LL << 40, 1080}, {20000, 20000}}) {
+    for (auto [w, h] : {std::pair<std::int64_t, std::int64_t>{0, 1080},
+                        {1920, 0},
+                        {-1, 720},
+                        {1920, -1080},
+                        {1LL << 40, 1080},
+                        {20000, 20000}}) {
         EXPECT_EQ(makePlaceholderPixelBuffer(w, h), nullptr) << w << "x" << h;
     }
     EXPECT_NE(makePlaceholderPixelBuffer(1, 1), nullptr);

@@ -12,7 +12,9 @@ PixelReader::PixelReader(CVPixelBufferRef buffer) : buffer_(std::move(buffer)) {
     base_ = CVPixelBufferGetBaseAddress(buffer_);
 }
 
-PixelReader::~PixelReader() { CVPixelBufferUnlockBaseAddress(buffer_, kCVPixelBufferLock_ReadOnly); }
+PixelReader::~PixelReader() {
+    CVPixelBufferUnlockBaseAddress(buffer_, kCVPixelBufferLock_ReadOnly);
+}
 
 BGRA PixelReader::at(std::size_t x, std::size_t y) const {
     const std::size_t row = buffer_->height() - 1 - y;

@@ -74,8 +74,8 @@ TEST_F(CompanionPlaceholderTest, WritesRawBgraRowsWithoutPadding) {
     // Top-left pixel is the grey bar (rows top first), bottom-left is the -I patch.
     EXPECT_NEAR(static_cast<unsigned char>(bytes[0]), 191, 1);
     const std::size_t lastRow = 1278U * 4 * 719;
-    EXPECT_NEAR(static_cast<unsigned char>(bytes[lastRow + 2]), 0, 1);       // red
-    EXPECT_NEAR(static_cast<unsigned char>(bytes[lastRow + 0]), 76, 1);      // blue 0.298
+    EXPECT_NEAR(static_cast<unsigned char>(bytes[lastRow + 2]), 0, 1);   // red
+    EXPECT_NEAR(static_cast<unsigned char>(bytes[lastRow + 0]), 76, 1);  // blue 0.298
 }
 
 TEST_F(CompanionPlaceholderTest, WritesAPngOfTheDefaultSize) {
@@ -95,9 +95,9 @@ TEST_F(CompanionPlaceholderTest, WritesAPngOfTheDefaultSize) {
 }
 
 TEST_F(CompanionPlaceholderTest, RejectsMalformedSizesWithUsageStatus) {
-    for (const std::string size : {"", "1920", "1920x", "x1080", "0x1080", "1920x0", "-1x5",
-                                   "1920x1080x3", "abcxdef", "16385x10", "1920 x1080", "+5x5",
-                                   "1920X1080", "99999999999999999999x1"}) {
+    for (const std::string size :
+         {"", "1920", "1920x", "x1080", "0x1080", "1920x0", "-1x5", "1920x1080x3", "abcxdef",
+          "16385x10", "1920 x1080", "+5x5", "1920X1080", "99999999999999999999x1"}) {
         Outcome result = run({"placeholder", "--size", size, "--raw", "-o", dir / "x"});
         EXPECT_EQ(result.status, 2) << "'" << size << "'";
         EXPECT_NE(result.err.find("invalid size '" + size + "'"), std::string::npos) << result.err;

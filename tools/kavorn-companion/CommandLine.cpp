@@ -44,7 +44,8 @@ std::optional<FrameSize> parseFrameSize(std::string_view text) {
 }
 
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "kavorn-companion: %s\nTry 'kavorn-companion --help' for more information.\n",
+    std::fprintf(stderr,
+                 "kavorn-companion: %s\nTry 'kavorn-companion --help' for more information.\n",
                  message.c_str());
     return kExitUsage;
 }

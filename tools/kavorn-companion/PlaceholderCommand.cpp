@@ -102,8 +102,8 @@ int runPlaceholderCommand(int argc, char** argv) {
                        std::to_string(size.height) + " picture");
     }
     std::string error;
-    const bool written = raw ? writeRaw(picture, output, error)
-                             : writePixelBufferAsPNG(picture, output, error);
+    const bool written =
+        raw ? writeRaw(picture, output, error) : writePixelBufferAsPNG(picture, output, error);
     if (!written) {
         return failure("cannot write '" + output + "': " + error);
     }

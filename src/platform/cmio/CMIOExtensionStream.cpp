@@ -16,7 +16,9 @@ CMIOExtensionStream::CMIOExtensionStream(std::string localizedName, UUID streamI
       clockType_(clockType),
       source_(std::move(source)) {}
 
-CMIOExtensionStream::~CMIOExtensionStream() { Host::current().streamDestroyed(*this); }
+CMIOExtensionStream::~CMIOExtensionStream() {
+    Host::current().streamDestroyed(*this);
+}
 
 void CMIOExtensionStream::sendSampleBuffer(const CMSampleBufferRef& sampleBuffer,
                                            CMIOExtensionStreamDiscontinuityFlags discontinuity,

@@ -13,13 +13,21 @@
 namespace kavorn {
 
 enum class CMIOExtensionStreamDirection : std::int32_t { Source = 0, Sink = 1 };
-enum class CMIOExtensionStreamClockType : std::int32_t { HostTime = 0, LinkedCoreAudioDevice = 1, Custom = 2 };
+enum class CMIOExtensionStreamClockType : std::int32_t {
+    HostTime = 0,
+    LinkedCoreAudioDevice = 1,
+    Custom = 2
+};
 
 using CMIOExtensionStreamDiscontinuityFlags = std::uint32_t;
-inline constexpr CMIOExtensionStreamDiscontinuityFlags kCMIOExtensionStreamDiscontinuityFlagNone = 0;
-inline constexpr CMIOExtensionStreamDiscontinuityFlags kCMIOExtensionStreamDiscontinuityFlagUnknown = 1U << 0;
-inline constexpr CMIOExtensionStreamDiscontinuityFlags kCMIOExtensionStreamDiscontinuityFlagTime = 1U << 1;
-inline constexpr CMIOExtensionStreamDiscontinuityFlags kCMIOExtensionStreamDiscontinuityFlagSampleDropped = 1U << 6;
+inline constexpr CMIOExtensionStreamDiscontinuityFlags kCMIOExtensionStreamDiscontinuityFlagNone =
+    0;
+inline constexpr CMIOExtensionStreamDiscontinuityFlags
+    kCMIOExtensionStreamDiscontinuityFlagUnknown = 1U << 0;
+inline constexpr CMIOExtensionStreamDiscontinuityFlags kCMIOExtensionStreamDiscontinuityFlagTime =
+    1U << 1;
+inline constexpr CMIOExtensionStreamDiscontinuityFlags
+    kCMIOExtensionStreamDiscontinuityFlagSampleDropped = 1U << 6;
 
 // Owned by the logic object it stands for; holds its source weakly, so the host never keeps
 // the source alive. Its operations forward to the process's Host and may be called from any

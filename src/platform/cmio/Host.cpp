@@ -24,11 +24,15 @@ Host& Host::current() {
     return host != nullptr ? *host : nullHost;
 }
 
-void Host::install(Host& host) { installed.store(&host, std::memory_order_release); }
+void Host::install(Host& host) {
+    installed.store(&host, std::memory_order_release);
+}
 
 ScopedHost::ScopedHost(Host& host)
     : previous_(installed.exchange(&host, std::memory_order_acq_rel)) {}
 
-ScopedHost::~ScopedHost() { installed.store(previous_, std::memory_order_release); }
+ScopedHost::~ScopedHost() {
+    installed.store(previous_, std::memory_order_release);
+}
 
 }  // namespace kavorn

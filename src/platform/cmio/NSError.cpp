@@ -6,8 +6,8 @@ namespace kavorn {
 
 std::string NSError::description() const {
     return "Error Domain=" + domain_ + " Code=" + std::to_string(code_) + " \"" +
-           localizedDescription_ + "\" UserInfo={NSLocalizedDescription=" +
-           localizedDescription_ + "}";
+           localizedDescription_ + "\" UserInfo={NSLocalizedDescription=" + localizedDescription_ +
+           "}";
 }
 
 }  // namespace kavorn

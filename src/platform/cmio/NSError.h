@@ -19,7 +19,8 @@ public:
     std::int64_t code() const { return code_; }
     const std::string& localizedDescription() const { return localizedDescription_; }
     // The whole error as text:
-    //   Error Domain=<domain> Code=<code> "<description>" UserInfo={NSLocalizedDescription=<description>}
+    //   Error Domain=<domain> Code=<code> "<description>"
+    //   UserInfo={NSLocalizedDescription=<description>}
     std::string description() const;
 
     friend bool operator==(const NSError&, const NSError&) = default;

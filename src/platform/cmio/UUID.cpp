@@ -37,10 +37,10 @@ UUID UUID::random() {
 std::string UUID::uuidString() const {
     char text[37];
     std::snprintf(text, sizeof text,
-                  "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X",
-                  bytes_[0], bytes_[1], bytes_[2], bytes_[3], bytes_[4], bytes_[5], bytes_[6],
-                  bytes_[7], bytes_[8], bytes_[9], bytes_[10], bytes_[11], bytes_[12], bytes_[13],
-                  bytes_[14], bytes_[15]);
+                  "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", bytes_[0],
+                  bytes_[1], bytes_[2], bytes_[3], bytes_[4], bytes_[5], bytes_[6], bytes_[7],
+                  bytes_[8], bytes_[9], bytes_[10], bytes_[11], bytes_[12], bytes_[13], bytes_[14],
+                  bytes_[15]);
     return text;
 }
 

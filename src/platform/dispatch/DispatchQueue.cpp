@@ -15,9 +15,13 @@ DispatchQueue::DispatchQueue(std::string label)
     core_->start();
 }
 
-DispatchQueue::~DispatchQueue() { core_->shutdown(); }
+DispatchQueue::~DispatchQueue() {
+    core_->shutdown();
+}
 
-const std::string& DispatchQueue::label() const { return core_->label(); }
+const std::string& DispatchQueue::label() const {
+    return core_->label();
+}
 
 void DispatchQueue::async(std::function<void()> work) {
     // The block may release the last owner of this queue before post() returns; the copy keeps
@@ -41,6 +45,8 @@ void DispatchQueue::sync(const std::function<void()>& work) {
     done.get_future().wait();
 }
 
-bool DispatchQueue::isCurrent() const { return core_->isCurrent(); }
+bool DispatchQueue::isCurrent() const {
+    return core_->isCurrent();
+}
 
 }  // namespace kavorn

@@ -49,7 +49,9 @@ void DispatchQueueCore::shutdown() {
     }
 }
 
-bool DispatchQueueCore::isCurrent() const { return currentQueue == this; }
+bool DispatchQueueCore::isCurrent() const {
+    return currentQueue == this;
+}
 
 void DispatchQueueCore::run() {
     // Thread names are limited to 15 characters; the tail of the label is the telling part.

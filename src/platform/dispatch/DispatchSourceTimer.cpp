@@ -13,7 +13,9 @@ namespace kavorn {
 DispatchSourceTimer::DispatchSourceTimer(const DispatchQueue& queue)
     : core_(std::make_shared<TimerCore>(queue.core())) {}
 
-DispatchSourceTimer::~DispatchSourceTimer() { cancel(); }
+DispatchSourceTimer::~DispatchSourceTimer() {
+    cancel();
+}
 
 void DispatchSourceTimer::schedule(DispatchTime deadline, double intervalSeconds,
                                    std::chrono::nanoseconds /*leeway*/) {
@@ -45,6 +47,8 @@ void DispatchSourceTimer::cancel() {
     }
 }
 
-bool DispatchSourceTimer::isCancelled() const { return core_->isCancelled(); }
+bool DispatchSourceTimer::isCancelled() const {
+    return core_->isCancelled();
+}
 
 }  // namespace kavorn

@@ -23,8 +23,12 @@ TimeSource& TimeSource::current() {
 ScopedTimeSource::ScopedTimeSource(TimeSource& source)
     : previous_(installed.exchange(&source, std::memory_order_acq_rel)) {}
 
-ScopedTimeSource::~ScopedTimeSource() { installed.store(previous_, std::memory_order_release); }
+ScopedTimeSource::~ScopedTimeSource() {
+    installed.store(previous_, std::memory_order_release);
+}
 
-DispatchTime DispatchTime::now() { return DispatchTime{TimeSource::current().now()}; }
+DispatchTime DispatchTime::now() {
+    return DispatchTime{TimeSource::current().now()};
+}
 
 }  // namespace kavorn

@@ -38,7 +38,9 @@ void VirtualTimeSource::disarm(const TimerCore& timer) {
     std::erase_if(armed_, [&](const auto& t) { return t.get() == &timer; });
 }
 
-void VirtualTimeSource::advance(std::chrono::nanoseconds by) { advanceTo(now() + by.count()); }
+void VirtualTimeSource::advance(std::chrono::nanoseconds by) {
+    advanceTo(now() + by.count());
+}
 
 void VirtualTimeSource::advanceTo(std::int64_t target) {
     settle();

@@ -62,10 +62,11 @@ void CGContext::addPath(const CGPath& path) {
     cairo_close_path(cairo_);
 }
 
-void CGContext::fillPath() { cairo_fill(cairo_); }
+void CGContext::fillPath() {
+    cairo_fill(cairo_);
+}
 
-std::unique_ptr<CGContext> CGBitmapContextCreate(void* data, std::size_t width,
-                                                 std::size_t height,
+std::unique_ptr<CGContext> CGBitmapContextCreate(void* data, std::size_t width, std::size_t height,
                                                  std::size_t bitsPerComponent,
                                                  std::size_t bytesPerRow, CGColorSpace space,
                                                  CGBitmapInfo bitmapInfo) {
@@ -75,9 +76,9 @@ std::unique_ptr<CGContext> CGBitmapContextCreate(void* data, std::size_t width,
     const bool bgraPremultiplied =
         bitmapInfo == (kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
     if (data == nullptr || width == 0 || height == 0 || bitsPerComponent != 8 ||
-        space.model != CGColorSpaceModel::RGB || !bgraPremultiplied ||
-        bytesPerRow < width * 4 || bytesPerRow % 4 != 0 || width > INT32_MAX ||
-        height > INT32_MAX || bytesPerRow > INT32_MAX) {
+        space.model != CGColorSpaceModel::RGB || !bgraPremultiplied || bytesPerRow < width * 4 ||
+        bytesPerRow % 4 != 0 || width > INT32_MAX || height > INT32_MAX ||
+        bytesPerRow > INT32_MAX) {
         return nullptr;
     }
     // CAIRO_FORMAT_ARGB32 is premultiplied ARGB in a native-endian 32-bit word: on a

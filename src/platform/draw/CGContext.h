@@ -19,7 +19,9 @@ struct CGColorSpace {
     CGColorSpaceModel model;
 };
 
-inline CGColorSpace CGColorSpaceCreateDeviceRGB() { return CGColorSpace{CGColorSpaceModel::RGB}; }
+inline CGColorSpace CGColorSpaceCreateDeviceRGB() {
+    return CGColorSpace{CGColorSpaceModel::RGB};
+}
 
 using CGBitmapInfo = std::uint32_t;
 inline constexpr CGBitmapInfo kCGImageAlphaPremultipliedFirst = 2;
@@ -68,8 +70,7 @@ private:
 // Premultiplied BGRA in memory (kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little),
 // 8 bits per component, device RGB: any other layout, or memory that cannot be drawn on, gives
 // none.
-std::unique_ptr<CGContext> CGBitmapContextCreate(void* data, std::size_t width,
-                                                 std::size_t height,
+std::unique_ptr<CGContext> CGBitmapContextCreate(void* data, std::size_t width, std::size_t height,
                                                  std::size_t bitsPerComponent,
                                                  std::size_t bytesPerRow, CGColorSpace space,
                                                  CGBitmapInfo bitmapInfo);

@@ -31,7 +31,9 @@ CGRect CGRectIntegral(CGRect rect) {
     return CGRectMake(left, bottom, right - left, top - bottom);
 }
 
-double CGRectGetMidY(CGRect rect) { return rect.origin.y + rect.size.height / 2; }
+double CGRectGetMidY(CGRect rect) {
+    return rect.origin.y + rect.size.height / 2;
+}
 
 double CGRectGetMaxX(CGRect rect) {
     rect = standardized(rect);

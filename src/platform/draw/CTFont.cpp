@@ -48,8 +48,7 @@ std::optional<std::string> resolveSystemUIFamily(bool bold) {
     FcResult result = FcResultNoMatch;
     if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
         FcChar8* matched = nullptr;
-        for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &matched) == FcResultMatch;
-             ++i) {
+        for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &matched) == FcResultMatch; ++i) {
             std::string name(reinterpret_cast<const char*>(matched));
             for (const std::string& wanted : preferred) {
                 if (FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(name.c_str()),
@@ -85,8 +84,8 @@ CTFontRef CTFontCreateUIFontForLanguage(CTFontUIFontType type, double size,
     if (!family) {
         return nullptr;
     }
-    return std::make_shared<const CTFont>(*family, bold ? CTFontWeight::Bold : CTFontWeight::Regular,
-                                          size);
+    return std::make_shared<const CTFont>(*family,
+                                          bold ? CTFontWeight::Bold : CTFontWeight::Regular, size);
 }
 
 CTFontRef CTFontCreateWithName(std::string_view name, double size) {

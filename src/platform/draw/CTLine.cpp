@@ -36,8 +36,7 @@ CTLineRef CTLineCreateWithAttributedString(const NSAttributedString& string) {
     pango_font_description_set_weight(description, string.font->weight() == CTFontWeight::Bold
                                                        ? PANGO_WEIGHT_BOLD
                                                        : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_absolute_size(description,
-                                             string.font->pointSize() * PANGO_SCALE);
+    pango_font_description_set_absolute_size(description, string.font->pointSize() * PANGO_SCALE);
     pango_layout_set_font_description(layout, description);
     pango_font_description_free(description);
     pango_layout_set_single_paragraph_mode(layout, TRUE);

@@ -37,7 +37,9 @@ void StandardOutput::writeLine(std::string_view line) {
     }
 }
 
-StandardOutputCapture::StandardOutputCapture() { capture.store(this, std::memory_order_release); }
+StandardOutputCapture::StandardOutputCapture() {
+    capture.store(this, std::memory_order_release);
+}
 
 StandardOutputCapture::~StandardOutputCapture() {
     capture.store(nullptr, std::memory_order_release);

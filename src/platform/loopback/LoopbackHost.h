@@ -36,7 +36,8 @@ public:
                           std::uint64_t hostTimeInNanoseconds) override;
 
     // Calls into a stream's source, as the host makes them. Absent when the source is gone.
-    std::optional<std::vector<CMIOExtensionStreamFormat>> formats(const CMIOExtensionStream& stream);
+    std::optional<std::vector<CMIOExtensionStreamFormat>> formats(
+        const CMIOExtensionStream& stream);
     std::optional<CMIOExtensionPropertySet> availableProperties(const CMIOExtensionStream& stream);
     std::optional<CMIOExtensionStreamProperties> streamProperties(
         const CMIOExtensionStream& stream, const CMIOExtensionPropertySet& keys);

@@ -23,8 +23,8 @@ bool validSize(std::int64_t width, std::int64_t height) {
 }  // namespace
 
 CVPixelBuffer::CVPixelBuffer(std::size_t width, std::size_t height, FourCharCode pixelFormat,
-                             std::size_t bytesPerRow, std::uint8_t* memory,
-                             ReleaseCallback release, CVPixelBufferAttributes attributes)
+                             std::size_t bytesPerRow, std::uint8_t* memory, ReleaseCallback release,
+                             CVPixelBufferAttributes attributes)
     : width_(width),
       height_(height),
       pixelFormat_(pixelFormat),
@@ -98,8 +98,8 @@ Created<CVPixelBufferRef> CVPixelBufferCreateWithBytes(std::int64_t width, std::
         return {kCVReturnInvalidArgument, nullptr};
     }
     auto buffer = std::make_shared<CVPixelBuffer>(
-        static_cast<std::size_t>(width), static_cast<std::size_t>(height), pixelFormat,
-        bytesPerRow, memory, std::move(release), CVPixelBufferAttributes{});
+        static_cast<std::size_t>(width), static_cast<std::size_t>(height), pixelFormat, bytesPerRow,
+        memory, std::move(release), CVPixelBufferAttributes{});
     return {noErr, std::move(buffer)};
 }
 

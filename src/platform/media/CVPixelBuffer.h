@@ -27,7 +27,8 @@ struct CVPixelBufferAttributes {
     // kCVPixelBufferCGBitmapContextCompatibilityKey.
     std::optional<bool> cgBitmapContextCompatibility;
 
-    friend bool operator==(const CVPixelBufferAttributes&, const CVPixelBufferAttributes&) = default;
+    friend bool operator==(const CVPixelBufferAttributes&,
+                           const CVPixelBufferAttributes&) = default;
 };
 
 // Memory is either the buffer's own (rows 64-byte aligned, zeroed at creation) or borrowed

@@ -12,12 +12,16 @@ namespace {
 constexpr CMClock hostTimeClock{};
 }  // namespace
 
-CMClockRef CMClockGetHostTimeClock() { return &hostTimeClock; }
+CMClockRef CMClockGetHostTimeClock() {
+    return &hostTimeClock;
+}
 
 CMTime CMClockGetTime(CMClockRef /*clock*/) {
     return CMTimeMake(TimeSource::current().now(), 1'000'000'000);
 }
 
-double CACurrentMediaTime() { return static_cast<double>(TimeSource::current().now()) / 1e9; }
+double CACurrentMediaTime() {
+    return static_cast<double>(TimeSource::current().now()) / 1e9;
+}
 
 }  // namespace kavorn

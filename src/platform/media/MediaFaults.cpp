@@ -8,7 +8,8 @@
 namespace kavorn {
 
 namespace {
-constexpr std::size_t kCalls = static_cast<std::size_t>(MediaCall::CTFontCreateUIFontForLanguage) + 1;
+constexpr std::size_t kCalls =
+    static_cast<std::size_t>(MediaCall::CTFontCreateUIFontForLanguage) + 1;
 std::array<std::atomic<OSStatus>, kCalls> faults{};
 }  // namespace
 
@@ -16,7 +17,9 @@ void MediaFaults::fail(MediaCall call, OSStatus status) {
     faults[static_cast<std::size_t>(call)].store(status, std::memory_order_relaxed);
 }
 
-void MediaFaults::clear(MediaCall call) { fail(call, noErr); }
+void MediaFaults::clear(MediaCall call) {
+    fail(call, noErr);
+}
 
 void MediaFaults::clearAll() {
     for (auto& fault : faults) {
