@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "AllocationCounter.h"
-#include "platform/log/StandardOutput.h"
+#include "platform/log/OutputCapture.h"
 #include "platform/loopback/LoopbackHost.h"
 #include "platform/media/CMFormatDescription.h"
 #include "platform/media/CMSampleBuffer.h"
@@ -46,7 +46,7 @@ BENCHMARK(BM_PlaceholderRenderRepeated)->Unit(benchmark::kMillisecond);
 struct Pump {
     LoopbackHost host;
     ScopedHost scope{host};
-    StandardOutputCapture output;
+    OutputCapture output;
     std::shared_ptr<CameraStream> stream = CameraStream::create();
 
     Pump() { host.setRecordsSamples(false); }

@@ -23,6 +23,34 @@ TEST(CMTimeTest, SecondsOfValidAndInvalidTimes) {
         CMTimeGetSeconds(CMTime{0, 1, kCMTimeFlags_Valid | kCMTimeFlags_PositiveInfinity})));
 }
 
+TEST(CMTimeTest, ConvertScaleRoundsAsAsked) {
+    using M = CMTimeRoundingMethod;
+    auto to9 = [](CMTime t, M m = M::RoundHalfAwayFromZero) {
+        return CMTimeConvertScale(t, 1'000'000'000, m);
+    };
+    EXPECT_EQ(to9(CMTimeMake(3, 2)).value, 1'500'000'000);
+    EXPECT_FALSE(to9(CMTimeMake(3, 2)).flags & kCMTimeFlags_HasBeenRounded);
+    EXPECT_EQ(to9(CMTimeMake(1, 3)).value, 333'333'333);
+    EXPECT_EQ(to9(CMTimeMake(2, 3)).value, 666'666'667);
+    EXPECT_TRUE(to9(CMTimeMake(2, 3)).flags & kCMTimeFlags_HasBeenRounded);
+    EXPECT_EQ(to9(CMTimeMake(-2, 3)).value, -666'666'667);
+    EXPECT_EQ(to9(CMTimeMake(2, 3), M::RoundTowardZero).value, 666'666'666);
+    EXPECT_EQ(to9(CMTimeMake(-2, 3), M::RoundTowardZero).value, -666'666'666);
+    EXPECT_EQ(to9(CMTimeMake(1, 3), M::RoundAwayFromZero).value, 333'333'334);
+    EXPECT_EQ(to9(CMTimeMake(-1, 3), M::RoundTowardNegativeInfinity).value, -333'333'334);
+    EXPECT_EQ(to9(CMTimeMake(-2, 3), M::RoundTowardPositiveInfinity).value, -666'666'666);
+    // Exact halves: 1/2 of a unit of the new scale.
+    EXPECT_EQ(CMTimeConvertScale(CMTimeMake(1, 4), 2, M::RoundHalfAwayFromZero).value, 1);
+    EXPECT_EQ(CMTimeConvertScale(CMTimeMake(-1, 4), 2, M::RoundHalfAwayFromZero).value, -1);
+    EXPECT_EQ(CMTimeConvertScale(CMTimeMake(1, 4), 2, M::QuickTime).value, 0);  // shrinking
+    // No overflow in the middle of the computation; overflow of the result is infinite.
+    EXPECT_EQ(to9(CMTimeMake(9'000'000'000'000'000'000, 1'000'000'000)).value,
+              9'000'000'000'000'000'000);
+    EXPECT_TRUE(to9(CMTimeMake(10'000'000'000, 1)).flags & kCMTimeFlags_PositiveInfinity);
+    EXPECT_FALSE(to9(kCMTimeInvalid).isValid());
+    EXPECT_FALSE(CMTimeConvertScale(CMTimeMake(1, 1), 0, M::Default).isValid());
+}
+
 TEST(CVPixelBufferTest, CreateChecksItsArgumentsAndKeepsAttributes) {
     CVPixelBufferAttributes attributes;
     attributes.cgBitmapContextCompatibility = true;

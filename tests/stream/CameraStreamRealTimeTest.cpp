@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/log/StandardOutput.h"
+#include "platform/log/OutputCapture.h"
 #include "platform/loopback/LoopbackHost.h"
 #include "stream/CameraStream.h"
 
@@ -15,7 +15,7 @@ namespace {
 TEST(CameraStreamRealTimeTest, SendsAboutThirtyPlaceholdersASecond) {
     LoopbackHost host;
     ScopedHost scope(host);
-    StandardOutputCapture output;
+    OutputCapture output;
     auto stream = CameraStream::create();
 
     ASSERT_TRUE(host.startStream(stream->extensionStream()).has_value());

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "platform/dispatch/VirtualTimeSource.h"
-#include "platform/log/StandardOutput.h"
+#include "platform/log/OutputCapture.h"
 #include "platform/loopback/LoopbackHost.h"
 
 namespace kavorn::test {
@@ -18,7 +18,7 @@ struct HostHarness {
     ScopedTimeSource timeScope{time};
     LoopbackHost host;
     ScopedHost hostScope{host};
-    StandardOutputCapture output;
+    OutputCapture output;
 
     void advance(std::int64_t nanoseconds) { time.advance(std::chrono::nanoseconds(nanoseconds)); }
 };

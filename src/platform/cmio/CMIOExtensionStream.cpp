@@ -26,4 +26,14 @@ void CMIOExtensionStream::sendSampleBuffer(const CMSampleBufferRef& sampleBuffer
     Host::current().sendSampleBuffer(*this, sampleBuffer, discontinuity, hostTimeInNanoseconds);
 }
 
+void CMIOExtensionStream::consumeSampleBuffer(const CMIOExtensionClientRef& client,
+                                              CMIOExtensionConsumeCompletion completion) {
+    Host::current().consumeSampleBuffer(*this, client, std::move(completion));
+}
+
+void CMIOExtensionStream::notifyScheduledOutputChanged(
+    const CMIOExtensionScheduledOutput& scheduledOutput) {
+    Host::current().notifyScheduledOutputChanged(*this, scheduledOutput);
+}
+
 }  // namespace kavorn

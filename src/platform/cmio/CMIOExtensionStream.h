@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "platform/cmio/CMIOExtensionScheduledOutput.h"
 #include "platform/cmio/CMIOExtensionStreamSource.h"
 #include "platform/cmio/UUID.h"
 #include "platform/media/CMSampleBuffer.h"
@@ -28,6 +30,13 @@ inline constexpr CMIOExtensionStreamDiscontinuityFlags kCMIOExtensionStreamDisco
     1U << 1;
 inline constexpr CMIOExtensionStreamDiscontinuityFlags
     kCMIOExtensionStreamDiscontinuityFlagSampleDropped = 1U << 6;
+
+// The answer to one consume request: the buffer or none, its sequence number, discontinuity
+// flags, whether more buffers wait, and an error or none.
+using CMIOExtensionConsumeCompletion =
+    std::function<void(CMSampleBufferRef sampleBuffer, std::uint64_t sequenceNumber,
+                       CMIOExtensionStreamDiscontinuityFlags discontinuity,
+                       bool hasMoreSampleBuffers, std::optional<NSError> error)>;
 
 // Owned by the logic object it stands for; holds its source weakly, so the host never keeps
 // the source alive. Its operations forward to the process's Host and may be called from any
@@ -53,6 +62,13 @@ public:
     void sendSampleBuffer(const CMSampleBufferRef& sampleBuffer,
                           CMIOExtensionStreamDiscontinuityFlags discontinuity,
                           std::uint64_t hostTimeInNanoseconds);
+
+    // Sink streams: asks for the client's next buffer. The host calls the completion exactly
+    // once, on a thread of its own, unless the host itself goes away first.
+    void consumeSampleBuffer(const CMIOExtensionClientRef& client,
+                             CMIOExtensionConsumeCompletion completion);
+    // Sink streams: tells the host when a consumed buffer was output.
+    void notifyScheduledOutputChanged(const CMIOExtensionScheduledOutput& scheduledOutput);
 
 private:
     const std::string localizedName_;

@@ -8,10 +8,21 @@ namespace kavorn {
 
 namespace {
 
+NSError noHost() {
+    return NSError("com.vennardholtdigitalco.kavorn.host", 1, "No camera host is installed");
+}
+
 class NullHost final : public Host {
 public:
+    MaybeError addDevice(CMIOExtensionProvider&, CMIOExtensionDevice&) override { return noHost(); }
+    MaybeError addStream(CMIOExtensionDevice&, CMIOExtensionStream&) override { return noHost(); }
+    void startService(CMIOExtensionProvider&) override {}
     void sendSampleBuffer(const CMIOExtensionStream&, const CMSampleBufferRef&,
                           CMIOExtensionStreamDiscontinuityFlags, std::uint64_t) override {}
+    void consumeSampleBuffer(const CMIOExtensionStream&, const CMIOExtensionClientRef&,
+                             CMIOExtensionConsumeCompletion) override {}
+    void notifyScheduledOutputChanged(const CMIOExtensionStream&,
+                                      const CMIOExtensionScheduledOutput&) override {}
 };
 
 NullHost nullHost;

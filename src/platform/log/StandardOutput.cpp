@@ -5,59 +5,41 @@
 #include <errno.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <string>
+
+#include "platform/log/OutputCapture.h"
 
 namespace kavorn {
 
-namespace {
-std::atomic<StandardOutputCapture*> capture{nullptr};
-}  // namespace
+bool writeWhole(int fd, std::string_view bytes) {
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
 
 void StandardOutput::writeLine(std::string_view line) {
-    if (StandardOutputCapture* sink = capture.load(std::memory_order_acquire)) {
-        sink->append(line);
+    if (OutputCapture* capture = OutputCapture::current()) {
+        capture->append(OutputRecord{
+            OutputChannel::StandardOutput, LogLevel::Default, {}, {}, std::string(line)});
         return;
     }
     std::string whole;
     whole.reserve(line.size() + 1);
     whole.append(line);
     whole.push_back('\n');
-    const char* data = whole.data();
-    std::size_t left = whole.size();
-    while (left > 0) {
-        ssize_t written = ::write(STDOUT_FILENO, data, left);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;  // Nobody to tell: standard output itself is gone.
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-}
-
-StandardOutputCapture::StandardOutputCapture() {
-    capture.store(this, std::memory_order_release);
-}
-
-StandardOutputCapture::~StandardOutputCapture() {
-    capture.store(nullptr, std::memory_order_release);
-}
-
-std::vector<std::string> StandardOutputCapture::lines() const {
-    std::lock_guard lock(mutex_);
-    return lines_;
-}
-
-void StandardOutputCapture::clear() {
-    std::lock_guard lock(mutex_);
-    lines_.clear();
-}
-
-void StandardOutputCapture::append(std::string_view line) {
-    std::lock_guard lock(mutex_);
-    lines_.emplace_back(line);
+    // Nobody to tell if standard output itself is gone.
+    writeWhole(STDOUT_FILENO, whole);
 }
 
 }  // namespace kavorn

@@ -31,9 +31,24 @@ struct CMTime {
 
 inline constexpr CMTime kCMTimeInvalid{};
 
+enum class CMTimeRoundingMethod : std::uint32_t {
+    RoundHalfAwayFromZero = 1,
+    RoundTowardZero = 2,
+    RoundAwayFromZero = 3,
+    QuickTime = 4,
+    RoundTowardNegativeInfinity = 5,
+    RoundTowardPositiveInfinity = 6,
+    Default = RoundHalfAwayFromZero,
+};
+
 // A valid time; a timescale of zero or less makes it invalid.
 CMTime CMTimeMake(std::int64_t value, std::int32_t timescale);
 // Seconds as a double: NaN for an invalid time, infinities for the infinite ones.
 double CMTimeGetSeconds(CMTime time);
+// The same time over another timescale, rounded as asked (exact rational arithmetic; the result
+// is marked as rounded when it is not exact). An invalid time, or an invalid new timescale,
+// gives an invalid time; an infinite or indefinite one keeps its kind. A result beyond the
+// 64-bit range becomes the infinity of its sign.
+CMTime CMTimeConvertScale(CMTime time, std::int32_t newTimescale, CMTimeRoundingMethod method);
 
 }  // namespace kavorn
