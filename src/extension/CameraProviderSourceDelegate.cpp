@@ -13,10 +13,10 @@ MaybeError CameraProviderSourceDelegate::connectClient(const CMIOExtensionClient
     return std::nullopt;
 }
 
-void CameraProviderSourceDelegate::disconnectClient(const CMIOExtensionClientRef& /*client*/) {
+void CameraProviderSourceDelegate::disconnectClient(const CMIOExtensionClientRef& client) {
     StandardOutput::writeLine("CameraProvider: Client disconnected");
-    // Consumer tracking hands the client to the output stream here, which forgets it on its
-    // own queue; nothing waits for that.
+    // The output stream forgets the client on its own queue; nothing waits for that.
+    device_->stream()->clientDisconnected(client);
 }
 
 CMIOExtensionPropertySet CameraProviderSourceDelegate::availableProperties() {

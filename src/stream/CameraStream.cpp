@@ -8,6 +8,7 @@
 #include "platform/log/StandardOutput.h"
 #include "platform/media/CMFormatDescription.h"
 #include "platform/media/HostTimeClock.h"
+#include "shared/SharedState.h"
 #include "shared/StreamFormats.h"
 #include "stream/CameraStreamSource.h"
 #include "stream/HostTimeNanoseconds.h"
@@ -49,7 +50,8 @@ void CameraStream::startStreaming() {
     }
     isStreaming_.store(true);
     sequenceNumber_.store(0);
-    // Consumer tracking queues its start-of-stream report on timerQueue here.
+    // Queued work holds the stream strongly: the report is always written.
+    timerQueue_.async([self = shared_from_this()] { self->publishConsumerState(); });
     StandardOutput::writeLine("CameraStream: Starting stream");
 
     timer_ = std::make_unique<DispatchSourceTimer>(timerQueue_);
@@ -68,7 +70,10 @@ void CameraStream::stopStreaming() {
         return;
     }
     isStreaming_.store(false);
-    // Consumer tracking queues its end-of-stream report on timerQueue here.
+    timerQueue_.async([self = shared_from_this()] {
+        self->clients_.removeAll();
+        self->publishConsumerState();
+    });
     StandardOutput::writeLine("CameraStream: Stopping stream");
     if (timer_) {
         timer_->cancel();
@@ -80,7 +85,12 @@ void CameraStream::timerFired() {
     if (!isStreaming_.load()) {
         return;
     }
-    // Consumer tracking refreshes its report here when more than 5 s have passed.
+    // Keeps a running stream's report younger than the readers' 15 s limit, and drops clients
+    // whose processes ended without disconnecting.
+    if (CACurrentMediaTime() - lastConsumerReport_ > kConsumerRefreshPeriod) {
+        clients_.prune(&ConsumerClientList::processIsAlive);
+        publishConsumerState();
+    }
     if (CACurrentMediaTime() - lastPushedAt_.load() < kPlaceholderHoldOff) {
         return;  // a sink frame went out recently
     }
@@ -116,6 +126,37 @@ void CameraStream::sendPixelBuffer(const CVPixelBufferRef& pixelBuffer) {
     extensionStream_->sendSampleBuffer(
         sampleBuffer.object, kCMIOExtensionStreamDiscontinuityFlagNone, hostTimeInNanoseconds(now));
     sequenceNumber_.fetch_add(1);
+}
+
+void CameraStream::publishConsumerState() {
+    lastConsumerReport_ = CACurrentMediaTime();
+    SharedState::shared().publishConsumerReport(isStreaming_.load(), clients_.signingIDs());
+}
+
+void CameraStream::clientAuthorized(const CMIOExtensionClientRef& client) {
+    if (!client) {
+        return;
+    }
+    timerQueue_.async([self = shared_from_this(), id = client->clientID, pid = client->pid,
+                       signingID = client->signingID] {
+        self->clients_.add(id, pid, signingID);
+        if (self->isStreaming_.load()) {
+            self->publishConsumerState();
+        }
+    });
+}
+
+void CameraStream::clientDisconnected(const CMIOExtensionClientRef& client) {
+    if (!client) {
+        return;
+    }
+    timerQueue_.async([self = shared_from_this(), id = client->clientID] {
+        const ConsumerClientList before = self->clients_;
+        self->clients_.remove(id);
+        if (self->isStreaming_.load() && self->clients_ != before) {
+            self->publishConsumerState();
+        }
+    });
 }
 
 void CameraStream::forwardSinkFrame(const CMSampleBufferRef& sampleBuffer) {

@@ -13,6 +13,7 @@
 #include "platform/dispatch/DispatchSourceTimer.h"
 #include "platform/media/CMSampleBuffer.h"
 #include "platform/media/CVPixelBuffer.h"
+#include "shared/ConsumerClientList.h"
 
 namespace kavorn {
 
@@ -23,14 +24,15 @@ class CameraStreamSource;
 //
 // Threads: startStreaming() and stopStreaming() run on the host's calling thread and are
 // serialized with each other. forwardSinkFrame() runs on the thread that completes the sink's
-// request. The tick, sendPlaceholder() and sendPixelBuffer() run on timerQueue only, which alone
-// touches the placeholder. isStreaming, lastPushedAt and sequenceNumber are shared by all of
-// them and are atomic words.
+// request. The tick, sendPlaceholder(), sendPixelBuffer() and all consumer tracking run on
+// timerQueue only, which alone touches the placeholder, the client list and the report time.
+// isStreaming, lastPushedAt and sequenceNumber are shared by all of them and are atomic words.
 class CameraStream : public std::enable_shared_from_this<CameraStream> {
 public:
     static constexpr double kFrameRate = 30.0;
     static constexpr double kTimerInterval = 1.0 / 30.0;
     static constexpr double kPlaceholderHoldOff = 0.5;
+    static constexpr double kConsumerRefreshPeriod = 5.0;
     static constexpr const char* kLocalizedName = "Quorvelle Video";
     static constexpr const char* kTimerQueueLabel = "com.vennardholtdigitalco.kavorn.camera.timer";
 
@@ -55,11 +57,21 @@ public:
     // Sends a frame from the sink on at once, unchanged, while running; drops it otherwise.
     void forwardSinkFrame(const CMSampleBufferRef& sampleBuffer);
 
+    // Consumer tracking. Both read the client's values on the calling thread, queue the change
+    // of the client list on timerQueue and return at once; the report is republished when the
+    // change matters while the stream runs.
+    void clientAuthorized(const CMIOExtensionClientRef& client);
+    void clientDisconnected(const CMIOExtensionClientRef& client);
+
     // timerQueue only.
     void timerFired();
     void sendPlaceholder();
     void sendPixelBuffer(const CVPixelBufferRef& pixelBuffer);
+    // Writes the consumer report: whether the stream runs, and the listed applications.
+    void publishConsumerState();
     const CVPixelBufferRef& placeholder() const { return placeholder_; }
+    const ConsumerClientList& clients() const { return clients_; }
+    double lastConsumerReport() const { return lastConsumerReport_; }
 
     bool isStreaming() const { return isStreaming_.load(); }
     std::uint64_t sequenceNumber() const { return sequenceNumber_.load(); }
@@ -87,7 +99,9 @@ private:
     [[maybe_unused]] double lastTimestamp_ = 0;
     std::atomic<double> lastPushedAt_{0};
     // Media-clock seconds of the last consumer report; timerQueue only.
-    [[maybe_unused]] double lastConsumerReport_ = 0;
+    double lastConsumerReport_ = 0;
+    // The admitted clients; timerQueue only.
+    ConsumerClientList clients_;
     // timerQueue only: drawn at the first tick that needs it, then reused for good.
     CVPixelBufferRef placeholder_;
 };

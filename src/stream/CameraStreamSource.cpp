@@ -36,10 +36,11 @@ MaybeError CameraStreamSource::setStreamProperties(
     return std::nullopt;
 }
 
-bool CameraStreamSource::authorizedToStartStreamForClient(
-    const CMIOExtensionClientRef& /*client*/) {
-    // Consumer tracking hands the admitted client to the stream here, when the stream still
-    // exists. Admission itself never depends on it.
+bool CameraStreamSource::authorizedToStartStreamForClient(const CMIOExtensionClientRef& client) {
+    // Admission never depends on the stream; it only records the client.
+    if (auto stream = stream_.lock()) {
+        stream->clientAuthorized(client);
+    }
     return true;
 }
 

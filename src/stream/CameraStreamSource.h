@@ -26,7 +26,7 @@ public:
         const CMIOExtensionPropertySet& properties) override;
     // Stores an active format index as given, unchecked; ignores everything else.
     MaybeError setStreamProperties(const CMIOExtensionStreamProperties& properties) override;
-    // Every client is admitted.
+    // Every client is admitted; the stream records it for consumer tracking.
     bool authorizedToStartStreamForClient(const CMIOExtensionClientRef& client) override;
     MaybeError startStream() override;
     MaybeError stopStream() override;

@@ -71,6 +71,20 @@ TEST_F(CameraProviderSourceTest, AcceptsEveryConnectionAndSaysSoOnStandardOutput
     EXPECT_TRUE(h.output.logMessages().empty());
 }
 
+TEST_F(CameraProviderSourceTest, ADisconnectTakesTheClientOffTheOutputStreamsList) {
+    auto& stream = *source.device()->stream();
+    auto viewer = LoopbackHost::makeClient(302, "com.example.viewer");
+    h.host.authorizeClient(stream.extensionStream(), viewer);
+    h.host.authorizeClient(stream.extensionStream(),
+                           LoopbackHost::makeClient(303, "com.example.b"));
+    stream.timerQueue().sync([&] { EXPECT_EQ(stream.clients().entries().size(), 2U); });
+    h.host.disconnectClient(viewer);
+    stream.timerQueue().sync([&] {
+        ASSERT_EQ(stream.clients().entries().size(), 1U);
+        EXPECT_EQ(stream.clients().entries()[0].signingID, "com.example.b");
+    });
+}
+
 TEST(CameraProviderSourceQueueTest, HostCallsComeOnTheClientQueueWhenOneIsGiven) {
     test::HostHarness h;
     auto queue = std::make_shared<DispatchQueue>("com.example.clients");

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Virtual time, the loopback host and captured standard output, installed for one test.
+// Virtual time, the loopback host, captured output and a private XDG home, for one test.
 #pragma once
 
 #include <chrono>
@@ -8,12 +8,14 @@
 #include "platform/dispatch/VirtualTimeSource.h"
 #include "platform/log/OutputCapture.h"
 #include "platform/loopback/LoopbackHost.h"
+#include "support/TemporaryHome.h"
 
 namespace kavorn::test {
 
 inline constexpr std::int64_t kTickNanoseconds = 33'333'333;  // 1/30 s, whole nanoseconds
 
 struct HostHarness {
+    TemporaryHome home;
     VirtualTimeSource time;
     ScopedTimeSource timeScope{time};
     LoopbackHost host;
