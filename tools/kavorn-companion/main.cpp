@@ -4,7 +4,9 @@
 #include <string_view>
 
 #include "CommandLine.h"
+#include "DefaultsCommand.h"
 #include "PlaceholderCommand.h"
+#include "StatusCommand.h"
 
 namespace {
 
@@ -14,6 +16,8 @@ const char* const kUsage =
     "\n"
     "Commands:\n"
     "  placeholder [--size WxH] [--raw] -o FILE   write the camera's placeholder picture\n"
+    "  status [--json] [--watch]                  whether the camera is in use, and by whom\n"
+    "  defaults get|set KEY [VALUE]               the defaults shared with the companion app\n"
     "\n"
     "Run 'kavorn-companion COMMAND --help' for a command's options.\n"
     "Exit status: 0 success, 1 failure, 2 bad usage.\n";
@@ -33,6 +37,12 @@ int main(int argc, char** argv) {
     }
     if (command == "placeholder") {
         return runPlaceholderCommand(argc - 1, argv + 1);
+    }
+    if (command == "status") {
+        return runStatusCommand(argc - 1, argv + 1);
+    }
+    if (command == "defaults") {
+        return runDefaultsCommand(argc - 1, argv + 1);
     }
     return usageError("unknown command '" + std::string(command) + "'");
 }
