@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include "platform/dispatch/DispatchQueue.h"
 #include "platform/dispatch/VirtualTimeSource.h"
 #include "platform/log/OutputCapture.h"
 #include "platform/loopback/LoopbackHost.h"
@@ -21,6 +22,9 @@ struct HostHarness {
     LoopbackHost host;
     ScopedHost hostScope{host};
     OutputCapture output;
+
+    // Work still queued may use the clock, the host and the home: let it finish first.
+    ~HostHarness() { DispatchQueue::waitUntilAllIdle(); }
 
     void advance(std::int64_t nanoseconds) { time.advance(std::chrono::nanoseconds(nanoseconds)); }
 };

@@ -50,3 +50,30 @@ bool DispatchQueue::isCurrent() const {
 }
 
 }  // namespace kavorn
+
+namespace kavorn {
+
+void DispatchQueue::waitUntilAllIdle() {
+    // Blocks may queue more work elsewhere; go round until a round finds every queue idle.
+    for (int round = 0; round < 100; ++round) {
+        bool allIdle = true;
+        for (const auto& core : DispatchQueueCore::liveQueues()) {
+            if (core->isCurrent()) {
+                continue;
+            }
+            if (!core->isIdle()) {
+                allIdle = false;
+            }
+            auto done = std::make_shared<std::promise<void>>();
+            auto finished = done->get_future();
+            core->post([done] { done->set_value(); });
+            // A queue that is shutting down refuses the block; it has run its last one then.
+            finished.wait_for(std::chrono::seconds(30));
+        }
+        if (allIdle) {
+            return;
+        }
+    }
+}
+
+}  // namespace kavorn

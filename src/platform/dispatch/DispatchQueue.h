@@ -30,6 +30,11 @@ public:
 
     const std::shared_ptr<DispatchQueueCore>& core() const { return core_; }
 
+    // Waits until every queue of the process has run what it holds, including what those
+    // blocks queue in turn (tests, before they take down what the blocks use). Must not be
+    // called from a queue.
+    static void waitUntilAllIdle();
+
 private:
     std::shared_ptr<DispatchQueueCore> core_;
 };

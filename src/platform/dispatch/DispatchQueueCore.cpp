@@ -7,8 +7,34 @@
 namespace kavorn {
 
 namespace {
+
 thread_local const DispatchQueueCore* currentQueue = nullptr;
+
+std::mutex registryMutex;
+std::vector<std::weak_ptr<DispatchQueueCore>>& registry() {
+    static auto* queues = new std::vector<std::weak_ptr<DispatchQueueCore>>();
+    return *queues;
+}
+
 }  // namespace
+
+std::vector<std::shared_ptr<DispatchQueueCore>> DispatchQueueCore::liveQueues() {
+    std::lock_guard lock(registryMutex);
+    std::vector<std::shared_ptr<DispatchQueueCore>> live;
+    std::erase_if(registry(), [&](const std::weak_ptr<DispatchQueueCore>& weak) {
+        auto core = weak.lock();
+        if (core) {
+            live.push_back(std::move(core));
+        }
+        return !core;
+    });
+    return live;
+}
+
+bool DispatchQueueCore::isIdle() {
+    std::lock_guard lock(mutex_);
+    return work_.empty() && !running_;
+}
 
 DispatchQueueCore::DispatchQueueCore(std::string label) : label_(std::move(label)) {}
 
@@ -19,6 +45,10 @@ DispatchQueueCore::~DispatchQueueCore() {
 }
 
 void DispatchQueueCore::start() {
+    {
+        std::lock_guard lock(registryMutex);
+        registry().push_back(weak_from_this());
+    }
     worker_ = std::thread([self = shared_from_this()] { self->run(); });
 }
 
@@ -66,11 +96,13 @@ void DispatchQueueCore::run() {
         }
         std::function<void()> work = std::move(work_.front());
         work_.pop_front();
+        running_ = true;
         lock.unlock();
         work();
         // Whatever the block captured is released here, off the lock.
         work = nullptr;
         lock.lock();
+        running_ = false;
     }
     currentQueue = nullptr;
 }

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace kavorn {
 
@@ -28,7 +29,12 @@ public:
     void shutdown();
 
     bool isCurrent() const;
+    // Nothing queued and nothing running.
+    bool isIdle();
     const std::string& label() const { return label_; }
+
+    // Every queue whose worker still runs.
+    static std::vector<std::shared_ptr<DispatchQueueCore>> liveQueues();
 
 private:
     void run();
@@ -38,6 +44,7 @@ private:
     std::condition_variable wake_;
     std::deque<std::function<void()>> work_;
     bool stopping_ = false;
+    bool running_ = false;
     std::thread worker_;
 };
 
