@@ -2,6 +2,7 @@
 // Argument helpers shared by the companion's commands.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,5 +26,14 @@ std::optional<FrameSize> parseFrameSize(std::string_view text);
 int usageError(const std::string& message);
 // Prints "kavorn-companion: <message>" on standard error.
 int failure(const std::string& message);
+
+// From now on SIGINT and SIGTERM only set a flag, so that long-running commands end cleanly.
+void catchInterrupts();
+bool interrupted();
+// Sleeps, returning early when interrupted.
+void pause(std::chrono::nanoseconds duration);
+
+// A whole number from `text`, within [low, high].
+std::optional<std::int64_t> parseNumber(std::string_view text, std::int64_t low, std::int64_t high);
 
 }  // namespace kavorn::companion

@@ -2,14 +2,12 @@
 // Writes the placeholder picture as PNG or raw BGRA.
 #include "PlaceholderCommand.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "CommandLine.h"
-#include "platform/draw/PngFile.h"
+#include "PictureFile.h"
 #include "stream/PlaceholderRenderer.h"
 
 namespace kavorn::companion {
@@ -22,34 +20,6 @@ const char* const kPlaceholderUsage =
     "      --size WxH     picture size in pixels (default 1920x1080, each side 1 to 16384)\n"
     "      --raw          raw BGRA instead of PNG: rows top first, 4*W bytes each, no padding\n"
     "  -h, --help         show this help\n";
-
-namespace {
-
-bool writeRaw(const CVPixelBufferRef& buffer, const std::string& path, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        error = std::strerror(errno);
-        return false;
-    }
-    CVPixelBufferLockBaseAddress(buffer, kCVPixelBufferLock_ReadOnly);
-    const std::uint8_t* base = CVPixelBufferGetBaseAddress(buffer);
-    const std::size_t rowBytes = buffer->width() * 4;
-    bool ok = base != nullptr;
-    for (std::size_t row = 0; ok && row < buffer->height(); ++row) {
-        ok = std::fwrite(base + row * buffer->bytesPerRow(), 1, rowBytes, file) == rowBytes;
-    }
-    CVPixelBufferUnlockBaseAddress(buffer, kCVPixelBufferLock_ReadOnly);
-    if (!ok) {
-        error = base == nullptr ? "the picture has no memory" : std::strerror(errno);
-    }
-    if (std::fclose(file) != 0 && ok) {
-        error = std::strerror(errno);
-        ok = false;
-    }
-    return ok;
-}
-
-}  // namespace
 
 int runPlaceholderCommand(int argc, char** argv) {
     FrameSize size{1920, 1080};
@@ -102,8 +72,7 @@ int runPlaceholderCommand(int argc, char** argv) {
                        std::to_string(size.height) + " picture");
     }
     std::string error;
-    const bool written =
-        raw ? writeRaw(picture, output, error) : writePixelBufferAsPNG(picture, output, error);
+    const bool written = writePicture(picture, output, raw, error);
     if (!written) {
         return failure("cannot write '" + output + "': " + error);
     }

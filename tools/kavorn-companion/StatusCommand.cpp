@@ -2,10 +2,6 @@
 // Prints the consumer snapshot, once or on every change.
 #include "StatusCommand.h"
 
-#include <signal.h>
-#include <time.h>
-
-#include <atomic>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -28,12 +24,6 @@ const char* const kStatusUsage =
     "  -h, --help    show this help\n";
 
 namespace {
-
-std::atomic<bool> interrupted{false};
-
-void onSignal(int) {
-    interrupted = true;
-}
 
 std::string describe(const ConsumerSnapshot& snapshot, bool json) {
     if (json) {
@@ -90,16 +80,11 @@ int runStatusCommand(int argc, char** argv) {
         return kExitSuccess;
     }
 
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    catchInterrupts();
     // Polling also catches a report going stale, which changes no file.
-    const timespec interval{0, 200'000'000};
-    while (!interrupted) {
-        nanosleep(&interval, nullptr);
-        if (interrupted) {
+    while (!interrupted()) {
+        pause(std::chrono::milliseconds(200));
+        if (interrupted()) {
             break;
         }
         ConsumerSnapshot now = SharedState::shared().consumerSnapshot();

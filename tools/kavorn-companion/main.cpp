@@ -5,7 +5,9 @@
 
 #include "CommandLine.h"
 #include "DefaultsCommand.h"
+#include "FeedCommand.h"
 #include "PlaceholderCommand.h"
+#include "SnapshotCommand.h"
 #include "StatusCommand.h"
 
 namespace {
@@ -17,6 +19,8 @@ const char* const kUsage =
     "Commands:\n"
     "  placeholder [--size WxH] [--raw] -o FILE   write the camera's placeholder picture\n"
     "  status [--json] [--watch]                  whether the camera is in use, and by whom\n"
+    "  feed [--pattern NAME] [--fps N] [--frames N]  write frames into Quorvelle Sink\n"
+    "  snapshot [--frames N] [--raw] -o FILE      save a frame of Quorvelle Camera\n"
     "  defaults get|set KEY [VALUE]               the defaults shared with the companion app\n"
     "\n"
     "Run 'kavorn-companion COMMAND --help' for a command's options.\n"
@@ -40,6 +44,12 @@ int main(int argc, char** argv) {
     }
     if (command == "status") {
         return runStatusCommand(argc - 1, argv + 1);
+    }
+    if (command == "feed") {
+        return runFeedCommand(argc - 1, argv + 1);
+    }
+    if (command == "snapshot") {
+        return runSnapshotCommand(argc - 1, argv + 1);
     }
     if (command == "defaults") {
         return runDefaultsCommand(argc - 1, argv + 1);

@@ -15,6 +15,7 @@ namespace {
 constexpr std::int64_t kMaxSide = 16384;
 constexpr std::size_t kRowAlignment = 64;
 std::atomic<std::uint64_t> bytesAllocated{0};
+std::atomic<std::uint64_t> nextIdentity{1};
 
 bool validSize(std::int64_t width, std::int64_t height) {
     return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide;
@@ -31,7 +32,8 @@ CVPixelBuffer::CVPixelBuffer(std::size_t width, std::size_t height, FourCharCode
       bytesPerRow_(bytesPerRow),
       memory_(memory),
       release_(std::move(release)),
-      attributes_(attributes) {}
+      attributes_(attributes),
+      identity_(nextIdentity.fetch_add(1, std::memory_order_relaxed)) {}
 
 CVPixelBuffer::~CVPixelBuffer() {
     if (release_) {
@@ -44,12 +46,18 @@ OSStatus CVPixelBuffer::lockBaseAddress(std::uint64_t /*flags*/) {
     return noErr;
 }
 
-OSStatus CVPixelBuffer::unlockBaseAddress(std::uint64_t /*flags*/) {
+OSStatus CVPixelBuffer::unlockBaseAddress(std::uint64_t flags) {
     int count = lockCount_.load(std::memory_order_acquire);
     while (count > 0 &&
            !lockCount_.compare_exchange_weak(count, count - 1, std::memory_order_acq_rel)) {
     }
-    return count > 0 ? noErr : kCVReturnInvalidArgument;
+    if (count <= 0) {
+        return kCVReturnInvalidArgument;
+    }
+    if ((flags & kCVPixelBufferLock_ReadOnly) == 0) {
+        contentVersion_.fetch_add(1, std::memory_order_acq_rel);
+    }
+    return noErr;
 }
 
 std::uint8_t* CVPixelBuffer::baseAddress() const {

@@ -58,6 +58,12 @@ public:
     // The memory while locked, else none.
     std::uint8_t* baseAddress() const;
 
+    // Unique for the life of the process, never reused.
+    std::uint64_t identity() const { return identity_; }
+    // Goes up each time a lock for writing is released: with the identity, it tells a consumer
+    // that keeps copies whether its copy of the picture is still current.
+    std::uint64_t contentVersion() const { return contentVersion_.load(std::memory_order_acquire); }
+
     // Pixel memory the process has allocated for buffers so far, in bytes (statistics).
     static std::uint64_t totalBytesAllocated();
     static void noteAllocation(std::size_t bytes);
@@ -71,6 +77,8 @@ private:
     ReleaseCallback release_;
     const CVPixelBufferAttributes attributes_;
     std::atomic<int> lockCount_{0};
+    const std::uint64_t identity_;
+    std::atomic<std::uint64_t> contentVersion_{0};
 };
 
 using CVPixelBufferRef = std::shared_ptr<CVPixelBuffer>;
