@@ -6,9 +6,11 @@ KAVORN_BUILD_PACKAGES=(
     cmake ninja-build g++ clang pkg-config
     libcairo2-dev libpango1.0-dev fontconfig fonts-cantarell fonts-liberation2
     nlohmann-json3-dev libsystemd-dev libpipewire-0.3-dev libspa-0.2-dev
+    pipewire pipewire-bin
 )
 KAVORN_TEST_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev python3
+    gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-pipewire
 )
 
 # Installs whichever of the given packages are missing. Needs root (or sudo) only when

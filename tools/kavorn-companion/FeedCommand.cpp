@@ -24,6 +24,8 @@ const char* const kUsage =
     "      --fps N         frames a second, 1 to 240 (default 30)\n"
     "      --frames N      stop after N frames\n"
     "      --target NODE   the node to feed (default quorvelle.sink)\n"
+    "      --chunk-bytes N announce N bytes per frame instead of a whole frame (to test\n"
+    "                      how a reader copes with broken frames)\n"
     "  -h, --help          show this help\n"
     "Progress goes to standard error. Exit status: 0 done, 1 failure, 2 bad usage.\n";
 
@@ -34,6 +36,7 @@ int runFeedCommand(int argc, char** argv) {
     std::int64_t fps = 30;
     std::int64_t frames = 0;
     std::string target = "quorvelle.sink";
+    std::optional<std::uint32_t> chunkBytes;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -60,6 +63,13 @@ int runFeedCommand(int argc, char** argv) {
                 return usageError("feed: --frames takes a whole number from 1");
             }
             frames = *number;
+        } else if (arg == "--chunk-bytes") {
+            const char* value = next();
+            auto number = value ? parseNumber(value, 0, 1'000'000'000) : std::nullopt;
+            if (!number) {
+                return usageError("feed: --chunk-bytes takes a whole number");
+            }
+            chunkBytes = static_cast<std::uint32_t>(*number);
         } else if (arg == "--target") {
             const char* value = next();
             if (!value || !*value) {
@@ -82,6 +92,9 @@ int runFeedCommand(int argc, char** argv) {
         return failure("no node " + target + " within 10 s (is kavorn-camera-extension running?)");
     }
     VideoFeeder feeder(client, target);
+    if (chunkBytes) {
+        feeder.setChunkBytes(*chunkBytes);
+    }
     if (!feeder.start(error)) {
         return failure(error);
     }

@@ -87,9 +87,26 @@ bool PipeWireClient::createLink(std::uint32_t outputNode, std::uint32_t inputNod
     if (link_ != nullptr) {
         return true;
     }
+    // Name the ports: the link factory only picks free ones by itself, and an output that
+    // already feeds a reader has none free.
+    std::uint32_t outputPort = SPA_ID_INVALID;
+    std::uint32_t inputPort = SPA_ID_INVALID;
+    for (const auto& [id, port] : ports_) {
+        if (port.output && port.node == outputNode && outputPort == SPA_ID_INVALID) {
+            outputPort = id;
+        }
+        if (!port.output && port.node == inputNode && inputPort == SPA_ID_INVALID) {
+            inputPort = id;
+        }
+    }
+    if (outputPort == SPA_ID_INVALID || inputPort == SPA_ID_INVALID) {
+        return false;
+    }
     pw_properties* props = pw_properties_new(nullptr, nullptr);
     pw_properties_setf(props, PW_KEY_LINK_OUTPUT_NODE, "%u", outputNode);
     pw_properties_setf(props, PW_KEY_LINK_INPUT_NODE, "%u", inputNode);
+    pw_properties_setf(props, PW_KEY_LINK_OUTPUT_PORT, "%u", outputPort);
+    pw_properties_setf(props, PW_KEY_LINK_INPUT_PORT, "%u", inputPort);
     // The link goes with this process.
     pw_properties_set(props, PW_KEY_OBJECT_LINGER, "false");
     link_ = static_cast<pw_proxy*>(pw_core_create_object(
@@ -108,6 +125,13 @@ void PipeWireClient::onGlobal(void* data, std::uint32_t id, std::uint32_t, const
         if (const char* name = spa_dict_lookup(props, PW_KEY_NODE_NAME)) {
             self->nodesByName_[name] = id;
         }
+    } else if (std::strcmp(type, PW_TYPE_INTERFACE_Port) == 0) {
+        const char* node = spa_dict_lookup(props, PW_KEY_NODE_ID);
+        const char* direction = spa_dict_lookup(props, PW_KEY_PORT_DIRECTION);
+        if (node && direction) {
+            self->ports_[id] = {static_cast<std::uint32_t>(std::strtoul(node, nullptr, 10)),
+                                std::strcmp(direction, "out") == 0};
+        }
     } else if (std::strcmp(type, PW_TYPE_INTERFACE_Link) == 0) {
         const char* output = spa_dict_lookup(props, PW_KEY_LINK_OUTPUT_NODE);
         const char* input = spa_dict_lookup(props, PW_KEY_LINK_INPUT_NODE);
@@ -122,6 +146,7 @@ void PipeWireClient::onGlobal(void* data, std::uint32_t id, std::uint32_t, const
 void PipeWireClient::onGlobalRemove(void* data, std::uint32_t id) {
     auto* self = static_cast<PipeWireClient*>(data);
     self->links_.erase(id);
+    self->ports_.erase(id);
     std::erase_if(self->nodesByName_, [id](const auto& entry) { return entry.second == id; });
 }
 

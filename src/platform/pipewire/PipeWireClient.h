@@ -30,7 +30,8 @@ public:
     std::uint32_t waitForNode(const std::string& nodeName, std::chrono::milliseconds timeout);
     // Whether any link joins the two nodes.
     bool linked(std::uint32_t outputNode, std::uint32_t inputNode);
-    // Asks the link factory to join the two nodes, as a session manager would. Loop lock held.
+    // Asks the link factory to join the two nodes' first ports, as a session manager would.
+    // False while either port is not known yet. Loop lock held.
     bool createLink(std::uint32_t outputNode, std::uint32_t inputNode);
     // Whether the daemon went away.
     bool lost() const { return lost_; }
@@ -51,6 +52,11 @@ private:
     pw_registry_events registryEvents_{};
     std::map<std::string, std::uint32_t> nodesByName_;
     std::map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> links_;
+    struct Port {
+        std::uint32_t node;
+        bool output;
+    };
+    std::map<std::uint32_t, Port> ports_;
     pw_proxy* link_ = nullptr;
     bool lost_ = false;
 };

@@ -92,7 +92,7 @@ bool VideoFeeder::sendFrame(const Painter& paint, std::uint64_t index) {
     }
     paint(static_cast<std::uint8_t*>(plane.data), kVideoStride, index);
     plane.chunk->offset = 0;
-    plane.chunk->size = kVideoFrameBytes;
+    plane.chunk->size = chunkBytes_.value_or(kVideoFrameBytes);
     plane.chunk->stride = static_cast<std::int32_t>(kVideoStride);
     if (auto* header = static_cast<spa_meta_header*>(
             spa_buffer_find_meta_data(spa, SPA_META_Header, sizeof(spa_meta_header)))) {

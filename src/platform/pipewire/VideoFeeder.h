@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <pipewire/pipewire.h>
@@ -30,6 +31,8 @@ public:
     void ensureLinked(std::chrono::milliseconds linkGrace);
     // Whether frames flow: the link is up and the format agreed.
     bool isStreaming();
+    // Announces this many bytes per frame instead of a whole frame (testing readers).
+    void setChunkBytes(std::uint32_t bytes) { chunkBytes_ = bytes; }
     // Paints and sends one frame; false when no buffer was free or the stream is not flowing.
     bool sendFrame(const Painter& paint, std::uint64_t index);
 
@@ -46,6 +49,7 @@ private:
     bool streaming_ = false;
     bool formatReady_ = false;
     std::uint64_t sequence_ = 0;
+    std::optional<std::uint32_t> chunkBytes_;
     std::chrono::steady_clock::time_point started_;
     bool linkedByHand_ = false;
 };
