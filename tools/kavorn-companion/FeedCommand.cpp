@@ -20,7 +20,7 @@ const char* const kUsage =
     "Write 1920x1080 BGRA frames into Quorvelle Sink, as the companion app does, driving the\n"
     "link. Runs until N frames are sent (default: until interrupted).\n"
     "\n"
-    "      --pattern NAME  bars (default), gradient, solid:RRGGBB or counter\n"
+    "      --pattern NAME  bars (default), gradient, solid:RRGGBB, counter or stamp\n"
     "      --fps N         frames a second, 1 to 240 (default 30)\n"
     "      --frames N      stop after N frames\n"
     "      --target NODE   the node to feed (default quorvelle.sink)\n"
@@ -47,7 +47,8 @@ int runFeedCommand(int argc, char** argv) {
             const char* value = next();
             painter = value ? FramePainter::parse(value) : std::nullopt;
             if (!painter) {
-                return usageError("feed: --pattern takes bars, gradient, solid:RRGGBB or counter");
+                return usageError(
+                    "feed: --pattern takes bars, gradient, solid:RRGGBB, counter or stamp");
             }
         } else if (arg == "--fps") {
             const char* value = next();

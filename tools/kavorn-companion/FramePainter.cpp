@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include <time.h>
+
 #include "platform/draw/CGContext.h"
 #include "platform/draw/CTFont.h"
 #include "platform/draw/CTLine.h"
@@ -39,6 +41,9 @@ std::optional<FramePainter> FramePainter::parse(std::string_view pattern) {
     if (pattern == "counter") {
         return FramePainter(Kind::Counter, 0);
     }
+    if (pattern == "stamp") {
+        return FramePainter(Kind::Stamp, 0x808080);
+    }
     if (pattern.starts_with("solid:") && pattern.size() == 12) {
         std::uint32_t rgb = 0;
         const char* begin = pattern.data() + 6;
@@ -57,6 +62,17 @@ void FramePainter::paint(std::uint8_t* data, std::uint32_t stride, std::uint64_t
                 fillRow(data + y * stride, 0, kWidth, rgb_);
             }
             return;
+        case Kind::Stamp: {
+            for (std::uint32_t y = 0; y < kHeight; ++y) {
+                fillRow(data + y * stride, 0, kWidth, rgb_);
+            }
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            const std::uint64_t stamp = static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000 +
+                                        static_cast<std::uint64_t>(now.tv_nsec);
+            std::memcpy(data, &stamp, sizeof stamp);
+            return;
+        }
         case Kind::Bars: {
             static constexpr std::array<std::uint32_t, 8> colours{
                 0xFFFFFF, 0xFFFF00, 0x00FFFF, 0x00FF00, 0xFF00FF, 0xFF0000, 0x0000FF, 0x000000};

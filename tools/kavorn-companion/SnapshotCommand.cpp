@@ -2,6 +2,8 @@
 // Saves the Nth frame of the camera.
 #include "SnapshotCommand.h"
 
+#include <time.h>
+
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -28,7 +30,8 @@ const char* const kUsage =
     "                      --print-frames, 0 reads until interrupted or timed out\n"
     "      --timeout S     give up after S seconds without that frame (default 5)\n"
     "      --raw           raw BGRA: rows top first, 4*W bytes each, no padding\n"
-    "      --print-frames  print a line per frame: index, sequence, timestamp, first pixel\n"
+    "      --print-frames  print a line per frame: index, sequence, timestamp, first pixel,\n"
+    "                      time of arrival and the first 8 bytes (see feed --pattern stamp)\n"
     "      --target NODE   the node to read (default quorvelle.camera)\n"
     "  -h, --help          show this help\n"
     "Exit status: 0 saved, 1 no frame in time or no PipeWire, 2 bad usage.\n";
@@ -107,8 +110,14 @@ int runSnapshotCommand(int argc, char** argv) {
         const std::uint64_t index = ++shared.received;
         if (printFrames) {
             const std::uint8_t* p = frame.data;
-            std::printf("frame %" PRIu64 " seq=%" PRIu64 " pts=%" PRId64 " pixel=%u,%u,%u\n", index,
-                        frame.sequence, frame.pts, p[2], p[1], p[0]);
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::uint64_t stamp = 0;
+            std::memcpy(&stamp, p, sizeof stamp);
+            std::printf("frame %" PRIu64 " seq=%" PRIu64 " pts=%" PRId64
+                        " pixel=%u,%u,%u recv=%" PRId64 " stamp=%" PRIu64 "\n",
+                        index, frame.sequence, frame.pts, p[2], p[1], p[0],
+                        static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec, stamp);
             std::fflush(stdout);
         }
         if (index != static_cast<std::uint64_t>(wanted) || output.empty() || shared.saved) {

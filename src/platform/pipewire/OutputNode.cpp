@@ -40,14 +40,7 @@ bool OutputNode::connect(pw_core* core, pw_properties* properties) {
         return false;
     }
     pw_stream_add_listener(pwStream_, &listener_, &events_, this);
-    std::uint8_t storage[1024];
-    spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
-    const spa_pod* params[] = {buildVideoFormat(builder, true)};
-    const int result = pw_stream_connect(
-        pwStream_, PW_DIRECTION_OUTPUT, PW_ID_ANY,
-        static_cast<pw_stream_flags>(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS), params,
-        1);
-    return result >= 0;
+    return connectVideoStream(pwStream_, true, PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS);
 }
 
 void OutputNode::disconnect() {
@@ -82,13 +75,8 @@ void OutputNode::onParamChanged(void* data, std::uint32_t id, const spa_pod* par
     if (param == nullptr || id != SPA_PARAM_Format) {
         return;
     }
-    spa_video_info_raw info{};
-    self->formatReady_ = spa_format_video_raw_parse(param, &info) >= 0 && isCameraFormat(info);
-    self->format_ = info;
-    std::uint8_t storage[1024];
-    spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
-    const spa_pod* params[] = {buildVideoBuffers(builder, 8), buildHeaderMeta(builder)};
-    pw_stream_update_params(self->pwStream_, params, 2);
+    self->formatReady_ = acceptVideoFormat(self->pwStream_, param, kBufferCount, self->format_) &&
+                         isCameraFormat(self->format_);
 }
 
 void OutputNode::onAddBuffer(void*, pw_buffer* buffer) {

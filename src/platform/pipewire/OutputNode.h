@@ -23,6 +23,10 @@ public:
         std::uint64_t framesDropped = 0;  // no free buffer, no format yet, or a foreign size
     };
 
+    // Buffers in the pool all readers share: enough for two readers to hold one each while
+    // the next frame is filled.
+    static constexpr std::uint32_t kBufferCount = 4;
+
     // `onStreaming` is told when readers start and stop pulling frames.
     OutputNode(CMIOExtensionStream& stream, std::function<void(bool)> onStreaming);
     ~OutputNode();

@@ -115,6 +115,19 @@ bool PipeWireClient::createLink(std::uint32_t outputNode, std::uint32_t inputNod
     return link_ != nullptr;
 }
 
+bool PipeWireClient::linkStream(pw_stream* stream, const std::string& nodeName,
+                                bool streamIsOutput) {
+    const std::uint32_t target = waitForNode(nodeName, std::chrono::milliseconds(0));
+    ThreadLoopLock lock(loop_);
+    const std::uint32_t self = pw_stream_get_node_id(stream);
+    if (target == SPA_ID_INVALID || self == SPA_ID_INVALID) {
+        return false;
+    }
+    const std::uint32_t output = streamIsOutput ? self : target;
+    const std::uint32_t input = streamIsOutput ? target : self;
+    return linked(output, input) || createLink(output, input);
+}
+
 void PipeWireClient::onGlobal(void* data, std::uint32_t id, std::uint32_t, const char* type,
                               std::uint32_t, const spa_dict* props) {
     auto* self = static_cast<PipeWireClient*>(data);

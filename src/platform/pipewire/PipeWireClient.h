@@ -33,6 +33,9 @@ public:
     // Asks the link factory to join the two nodes' first ports, as a session manager would.
     // False while either port is not known yet. Loop lock held.
     bool createLink(std::uint32_t outputNode, std::uint32_t inputNode);
+    // Links a stream of ours to the named node (ours feeding it when `streamIsOutput`), unless
+    // a link joins them already. False while either end is not ready.
+    bool linkStream(pw_stream* stream, const std::string& nodeName, bool streamIsOutput);
     // Whether the daemon went away.
     bool lost() const { return lost_; }
 

@@ -41,11 +41,7 @@ bool SinkNode::connect(pw_core* core, pw_properties* properties) {
     }
     ++generation_;
     pw_stream_add_listener(pwStream_, &listener_, &events_, this);
-    std::uint8_t storage[1024];
-    spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
-    const spa_pod* params[] = {buildVideoFormat(builder, false)};
-    return pw_stream_connect(pwStream_, PW_DIRECTION_INPUT, PW_ID_ANY, PW_STREAM_FLAG_MAP_BUFFERS,
-                             params, 1) >= 0;
+    return connectVideoStream(pwStream_, false, PW_STREAM_FLAG_MAP_BUFFERS);
 }
 
 void SinkNode::disconnect() {
@@ -91,13 +87,8 @@ void SinkNode::onParamChanged(void* data, std::uint32_t id, const spa_pod* param
     if (param == nullptr || id != SPA_PARAM_Format) {
         return;
     }
-    spa_video_info_raw info{};
-    self->formatReady_ = spa_format_video_raw_parse(param, &info) >= 0 && isCameraFormat(info);
-    self->format_ = info;
-    std::uint8_t storage[1024];
-    spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
-    const spa_pod* params[] = {buildVideoBuffers(builder, kMaxWaiting), buildHeaderMeta(builder)};
-    pw_stream_update_params(self->pwStream_, params, 2);
+    self->formatReady_ = acceptVideoFormat(self->pwStream_, param, kMaxWaiting, self->format_) &&
+                         isCameraFormat(self->format_);
 }
 
 void SinkNode::onProcess(void* data) {

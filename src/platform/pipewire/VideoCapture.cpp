@@ -54,17 +54,7 @@ void VideoCapture::ensureLinked(std::chrono::milliseconds linkGrace) {
     if (linkedByHand_ || std::chrono::steady_clock::now() - started_ < linkGrace) {
         return;
     }
-    const std::uint32_t target = client_.waitForNode(target_, std::chrono::milliseconds(0));
-    std::uint32_t self = SPA_ID_INVALID;
-    {
-        ThreadLoopLock lock(client_.loop());
-        self = pw_stream_get_node_id(stream_);
-    }
-    if (target == SPA_ID_INVALID || self == SPA_ID_INVALID || client_.linked(target, self)) {
-        return;
-    }
-    ThreadLoopLock lock(client_.loop());
-    linkedByHand_ = client_.createLink(target, self);
+    linkedByHand_ = client_.linkStream(stream_, target_, false);
 }
 
 void VideoCapture::onParamChanged(void* data, std::uint32_t id, const spa_pod* param) {
@@ -73,15 +63,11 @@ void VideoCapture::onParamChanged(void* data, std::uint32_t id, const spa_pod* p
         return;
     }
     spa_video_info_raw info{};
-    if (spa_format_video_raw_parse(param, &info) < 0) {
+    if (!acceptVideoFormat(self->stream_, param, 4, info)) {
         return;
     }
     self->width_ = info.size.width;
     self->height_ = info.size.height;
-    std::uint8_t storage[1024];
-    spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
-    const spa_pod* params[] = {buildVideoBuffers(builder, 4), buildHeaderMeta(builder)};
-    pw_stream_update_params(self->stream_, params, 2);
 }
 
 void VideoCapture::onProcess(void* data) {

@@ -57,17 +57,7 @@ void VideoFeeder::ensureLinked(std::chrono::milliseconds linkGrace) {
     if (linkedByHand_ || std::chrono::steady_clock::now() - started_ < linkGrace) {
         return;
     }
-    const std::uint32_t target = client_.waitForNode(target_, std::chrono::milliseconds(0));
-    std::uint32_t self = SPA_ID_INVALID;
-    {
-        ThreadLoopLock lock(client_.loop());
-        self = pw_stream_get_node_id(stream_);
-    }
-    if (target == SPA_ID_INVALID || self == SPA_ID_INVALID || client_.linked(self, target)) {
-        return;
-    }
-    ThreadLoopLock lock(client_.loop());
-    linkedByHand_ = client_.createLink(self, target);
+    linkedByHand_ = client_.linkStream(stream_, target_, true);
 }
 
 bool VideoFeeder::isStreaming() {
@@ -119,11 +109,7 @@ void VideoFeeder::onParamChanged(void* data, std::uint32_t id, const spa_pod* pa
         return;
     }
     spa_video_info_raw info{};
-    self->formatReady_ = spa_format_video_raw_parse(param, &info) >= 0 && isCameraFormat(info);
-    std::uint8_t storage[1024];
-    spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
-    const spa_pod* params[] = {buildVideoBuffers(builder, 4), buildHeaderMeta(builder)};
-    pw_stream_update_params(self->stream_, params, 2);
+    self->formatReady_ = acceptVideoFormat(self->stream_, param, 4, info) && isCameraFormat(info);
 }
 
 }  // namespace kavorn

@@ -9,6 +9,8 @@
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
 
+#include <pipewire/stream.h>
+
 namespace kavorn {
 
 const spa_pod* buildVideoFormat(spa_pod_builder& builder, bool forOutput) {
@@ -52,6 +54,27 @@ const spa_pod* buildHeaderMeta(spa_pod_builder& builder) {
 bool isCameraFormat(const spa_video_info_raw& info) {
     return info.format == SPA_VIDEO_FORMAT_BGRA && info.size.width == kVideoWidth &&
            info.size.height == kVideoHeight;
+}
+
+bool connectVideoStream(pw_stream* stream, bool output, std::uint32_t flags) {
+    std::uint8_t storage[1024];
+    spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
+    const spa_pod* params[] = {buildVideoFormat(builder, output)};
+    return pw_stream_connect(stream, output ? PW_DIRECTION_OUTPUT : PW_DIRECTION_INPUT, PW_ID_ANY,
+                             static_cast<pw_stream_flags>(flags), params, 1) >= 0;
+}
+
+bool acceptVideoFormat(pw_stream* stream, const spa_pod* format, std::uint32_t count,
+                       spa_video_info_raw& info) {
+    info = spa_video_info_raw{};
+    if (spa_format_video_raw_parse(format, &info) < 0) {
+        return false;
+    }
+    std::uint8_t storage[1024];
+    spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
+    const spa_pod* params[] = {buildVideoBuffers(builder, count), buildHeaderMeta(builder)};
+    pw_stream_update_params(stream, params, 2);
+    return true;
 }
 
 }  // namespace kavorn

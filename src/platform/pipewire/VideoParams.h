@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include <pipewire/stream.h>
 #include <spa/param/video/raw.h>
 #include <spa/pod/builder.h>
 
@@ -24,5 +25,12 @@ const spa_pod* buildHeaderMeta(spa_pod_builder& builder);
 
 // Whether a negotiated format is exactly what the camera carries.
 bool isCameraFormat(const spa_video_info_raw& info);
+
+// Connects a stream offering (or asking for) the camera's format.
+bool connectVideoStream(pw_stream* stream, bool output, std::uint32_t flags);
+// Answers a negotiated format with the buffer parameters: `count` buffers with headers.
+// Fills `info`; false when the format cannot be read.
+bool acceptVideoFormat(pw_stream* stream, const spa_pod* format, std::uint32_t count,
+                       spa_video_info_raw& info);
 
 }  // namespace kavorn
