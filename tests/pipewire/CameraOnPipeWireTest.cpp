@@ -187,7 +187,7 @@ TEST_F(CameraOnPipeWireTest, FedFramesReachTheViewerAndThePlaceholderReturnsAfte
     EXPECT_TRUE(back.isPlaceholder());
     const double gap = static_cast<double>(back.pts - frames[fed.back()].pts) / 1e9;
     EXPECT_GE(gap, 0.45);
-    EXPECT_LE(gap, 0.5 + 1.0 / 30 + 0.15);
+    EXPECT_LE(gap, 0.5 + 1.0 / 30 + 0.25);  // wide: other tests may load the machine
 }
 
 TEST_F(CameraOnPipeWireTest, TwoViewersBothReadAndOneLeavingDoesNotStopTheOther) {

@@ -218,7 +218,8 @@ TEST_F(CameraSinkStreamTest, AdmissionsRacingCompletionsAreSafe) {
         done = true;
     });
     int completions = 0;
-    while (!done) {
+    // Race for as long as the admissions go on, and at least for a few hundred completions.
+    while (!done || completions < 300) {
         if (complete(nullptr)) {
             ++completions;
         }

@@ -93,16 +93,6 @@ void ClientTracker::detach() {
     clients_.clear();
     links_.clear();
     nodeClients_.clear();
-    outputNode_ = sinkNode_ = SPA_ID_INVALID;
-}
-
-void ClientTracker::setOurNodes(std::uint32_t outputNode, std::uint32_t sinkNode) {
-    if (outputNode == outputNode_ && sinkNode == sinkNode_) {
-        return;
-    }
-    outputNode_ = outputNode;
-    sinkNode_ = sinkNode;
-    evaluate();
 }
 
 CMIOExtensionClientRef ClientTracker::describe(std::uint64_t serial, const spa_dict* properties) {
@@ -169,16 +159,17 @@ void ClientTracker::onGlobalRemove(void* data, std::uint32_t id) {
 }
 
 void ClientTracker::evaluate() {
+    const auto [ourOutput, ourSink] = callbacks_.ourNodes();
     for (auto& [id, link] : links_) {
         if (link.counted) {
             continue;
         }
         std::uint32_t peer = 0;
         Role role;
-        if (outputNode_ != SPA_ID_INVALID && link.outputNode == outputNode_) {
+        if (ourOutput != SPA_ID_INVALID && link.outputNode == ourOutput) {
             peer = link.inputNode;
             role = Role::Output;
-        } else if (sinkNode_ != SPA_ID_INVALID && link.inputNode == sinkNode_) {
+        } else if (ourSink != SPA_ID_INVALID && link.inputNode == ourSink) {
             peer = link.outputNode;
             role = Role::Sink;
         } else {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <pipewire/pipewire.h>
 
@@ -24,6 +25,8 @@ public:
     enum class Role { Output, Sink };
 
     struct Callbacks {
+        // Our output and sink node ids, SPA_ID_INVALID while a node has none yet.
+        std::function<std::pair<std::uint32_t, std::uint32_t>()> ourNodes;
         std::function<void(const CMIOExtensionClientRef&)> connected;
         std::function<void(const CMIOExtensionClientRef&)> disconnected;
         std::function<void(const CMIOExtensionClientRef&, Role)> linked;
@@ -38,8 +41,9 @@ public:
     void attach(pw_registry* registry);
     // Stops following it; every connected client is disconnected.
     void detach();
-    // Our nodes' ids, once they are known (SPA_ID_INVALID while not).
-    void setOurNodes(std::uint32_t outputNode, std::uint32_t sinkNode);
+    // Looks again at links that could not be placed before, such as links that came before
+    // our nodes had their ids.
+    void evaluate();
 
     // A client's identity, from its properties: the pid the kernel gave, the portal's app id or
     // else the binary, and an identifier derived from its serial.
@@ -57,7 +61,6 @@ private:
     static void onGlobal(void* data, std::uint32_t id, std::uint32_t permissions, const char* type,
                          std::uint32_t version, const spa_dict* props);
     static void onGlobalRemove(void* data, std::uint32_t id);
-    void evaluate();
     void unlink(Link& link);
     void forgetClient(std::uint32_t id);
 
@@ -65,8 +68,6 @@ private:
     pw_registry* registry_ = nullptr;
     spa_hook registryListener_{};
     pw_registry_events registryEvents_{};
-    std::uint32_t outputNode_ = SPA_ID_INVALID;
-    std::uint32_t sinkNode_ = SPA_ID_INVALID;
     std::map<std::uint32_t, std::uint32_t> nodeClients_;  // node id → client id
     std::map<std::uint32_t, Link> links_;
     std::map<std::uint32_t, std::unique_ptr<Client>> clients_;

@@ -18,6 +18,10 @@ PipeWireHost::PipeWireHost(Options options)
     : options_(std::move(options)),
       log_(options_.logSubsystem, "pipewire"),
       tracker_(ClientTracker::Callbacks{
+          [this] {
+              return std::make_pair(outputs_.empty() ? SPA_ID_INVALID : outputs_.front()->nodeId(),
+                                    sinks_.empty() ? SPA_ID_INVALID : sinks_.front()->nodeId());
+          },
           [this](const CMIOExtensionClientRef& client) {
               callProvider([&](auto& source) { source.connectClient(client); });
           },
@@ -196,8 +200,7 @@ void PipeWireHost::buildNodes() {
 }
 
 void PipeWireHost::refreshOurNodes() {
-    tracker_.setOurNodes(outputs_.empty() ? SPA_ID_INVALID : outputs_.front()->nodeId(),
-                         sinks_.empty() ? SPA_ID_INVALID : sinks_.front()->nodeId());
+    tracker_.evaluate();
 }
 
 void PipeWireHost::onStreaming(CMIOExtensionStream& stream, bool streaming) {
