@@ -2,23 +2,12 @@
 // Rectangles, fonts and text lines.
 #include <gtest/gtest.h>
 
-#include "platform/draw/CGGeometry.h"
 #include "platform/draw/CTFont.h"
 #include "platform/draw/CTLine.h"
 #include "platform/media/MediaFaults.h"
 
 namespace kavorn {
 namespace {
-
-TEST(CGGeometryTest, IntegralRectangleContainsTheOriginal) {
-    EXPECT_EQ(CGRectIntegral(CGRectMake(274.2857, 356.4, 274.2857, 723.6)),
-              CGRectMake(274, 356, 275, 724));
-    EXPECT_EQ(CGRectIntegral(CGRectMake(0, 0, 342.857, 269.99999999999994)),
-              CGRectMake(0, 0, 343, 270));
-    EXPECT_EQ(CGRectIntegral(CGRectMake(5, 5, 10, 10)), CGRectMake(5, 5, 10, 10));
-    EXPECT_EQ(CGRectIntegral(CGRectMake(-1.5, 2.5, -2, 1)), CGRectMake(-4, 2, 3, 2));
-    EXPECT_DOUBLE_EQ(CGRectGetMidY(CGRectMake(0, 573.48, 10, 216)), 681.48);
-}
 
 TEST(CTFontTest, InterfaceFontIsTheDesktopsSystemFontInTheAskedWeight) {
     CTFontRef bold = CTFontCreateUIFontForLanguage(CTFontUIFontType::EmphasizedSystem, 54);

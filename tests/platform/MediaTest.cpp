@@ -51,30 +51,6 @@ TEST(CMTimeTest, ConvertScaleRoundsAsAsked) {
     EXPECT_FALSE(CMTimeConvertScale(CMTimeMake(1, 1), 0, M::Default).isValid());
 }
 
-TEST(CVPixelBufferTest, CreateChecksItsArgumentsAndKeepsAttributes) {
-    CVPixelBufferAttributes attributes;
-    attributes.cgBitmapContextCompatibility = true;
-    auto made = CVPixelBufferCreate(1918, 2, kCVPixelFormatType_32BGRA, attributes);
-    ASSERT_TRUE(made.succeeded());
-    EXPECT_EQ(made.object->attributes(), attributes);
-    EXPECT_GE(made.object->bytesPerRow(), 1918U * 4);
-    EXPECT_EQ(made.object->bytesPerRow() % 64, 0U);
-
-    EXPECT_EQ(CVPixelBufferCreate(0, 10, kCVPixelFormatType_32BGRA, {}).status,
-              kCVReturnInvalidArgument);
-    EXPECT_EQ(CVPixelBufferCreate(10, 16385, kCVPixelFormatType_32BGRA, {}).status,
-              kCVReturnInvalidArgument);
-    EXPECT_EQ(CVPixelBufferCreate(10, 10, 0x34323076 /* '420v' */, {}).status,
-              kCVReturnInvalidArgument);
-    {
-        ScopedMediaFault fault(MediaCall::CVPixelBufferCreate, -42);
-        auto failed = CVPixelBufferCreate(10, 10, kCVPixelFormatType_32BGRA, {});
-        EXPECT_EQ(failed.status, -42);
-        EXPECT_EQ(failed.object, nullptr);
-    }
-    EXPECT_TRUE(CVPixelBufferCreate(10, 10, kCVPixelFormatType_32BGRA, {}).succeeded());
-}
-
 TEST(CVPixelBufferTest, MemoryIsHandedOutOnlyWhileLocked) {
     auto buffer = CVPixelBufferCreate(4, 4, kCVPixelFormatType_32BGRA, {}).object;
     EXPECT_EQ(CVPixelBufferGetBaseAddress(buffer), nullptr);
@@ -104,26 +80,6 @@ TEST(CVPixelBufferTest, BorrowedMemoryIsReleasedOnceWithTheLastReference) {
             .status,
         kCVReturnInvalidArgument)
         << "rows shorter than the width";
-}
-
-TEST(CMSampleBufferTest, WrapsABufferWithItsDescriptionAndTiming) {
-    auto pixels = CVPixelBufferCreate(1280, 720, kCVPixelFormatType_32BGRA, {}).object;
-    auto description = CMVideoFormatDescriptionCreateForImageBuffer(pixels);
-    ASSERT_TRUE(description.succeeded());
-    EXPECT_EQ(description.object->dimensions(), (CMVideoDimensions{1280, 720}));
-    EXPECT_EQ(description.object->mediaSubType(), kCVPixelFormatType_32BGRA);
-
-    const CMSampleTimingInfo timing{CMTimeMake(1, 30), CMTimeMake(5, 1), kCMTimeInvalid};
-    auto sample = CMSampleBufferCreateReadyWithImageBuffer(pixels, description.object, timing);
-    ASSERT_TRUE(sample.succeeded());
-    EXPECT_EQ(CMSampleBufferGetImageBuffer(sample.object), pixels);
-    EXPECT_EQ(CMSampleBufferGetPresentationTimeStamp(sample.object), CMTimeMake(5, 1));
-    EXPECT_EQ(CMSampleBufferGetDuration(sample.object), CMTimeMake(1, 30));
-
-    EXPECT_EQ(CMSampleBufferCreateReadyWithImageBuffer(nullptr, description.object, timing).status,
-              kCMSampleBufferError_RequiredParameterMissing);
-    EXPECT_EQ(CMVideoFormatDescriptionCreate(kCVPixelFormatType_32BGRA, 0, 1080).status,
-              kCMFormatDescriptionError_InvalidParameter);
 }
 
 }  // namespace

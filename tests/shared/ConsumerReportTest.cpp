@@ -70,33 +70,8 @@ TEST_F(ConsumerReportTest, FreshnessIsFifteenSeconds) {
     EXPECT_EQ(SharedState::shared().consumerState(), true);
 }
 
-TEST_F(ConsumerReportTest, ReadsWhatItCanAndRefusesWhatItCannot) {
-    struct Case {
-        const char* file;
-        ConsumerSnapshot expected;
-    };
+TEST_F(ConsumerReportTest, HugeNestedOrMissingFilesGiveNoAnswer) {
     const ConsumerSnapshot none{};
-    const std::vector<Case> cases{
-        {R"({"consumed":true,"at":725760000})", {true, {}}},
-        {R"({"consumed":true,"at":725760000,"clients":null})", {true, {}}},
-        {R"({"clients":["a"],"at":725760000.0,"consumed":true,"extra":{"x":[1]}})", {true, {"a"}}},
-        {R"({"consumed":false,"at":725760000,"clients":["a","b"]})", {false, {}}},
-        {R"({"consumed":true,"clients":["a"]})", none},
-        {R"({"consumed":"true","at":725760000,"clients":[]})", none},
-        {R"({"consumed":true,"at":"725760000","clients":[]})", none},
-        {R"({"consumed":true,"at":725760000,"clients":"a"})", none},
-        {R"({"consumed":true,"at":725760000,"clients":["a",2]})", none},
-        {R"({"consumed":1,"at":725760000})", none},
-        {R"([{"consumed":true,"at":725760000}])", none},
-        {R"({"consumed":true,"at":7257)", none},
-        {"", none},
-        {"not json", none},
-        {"\xff\xfe\x00garbage", none},
-    };
-    for (const Case& c : cases) {
-        place(c.file);
-        EXPECT_EQ(snapshotAt(k2024 + 2), c.expected) << c.file;
-    }
     // Deeply nested and huge files are refused without reading them into trouble.
     place(R"({"consumed":true,"at":725760000,"x":)" + std::string(100000, '[') +
           std::string(100000, ']') + "}");
@@ -121,19 +96,6 @@ TEST_F(ConsumerReportTest, WithoutAContainerNothingIsWrittenAndNothingRead) {
     ::setenv("XDG_DATA_HOME", home.dataHome().c_str(), 1);
     EXPECT_EQ(snapshot, ConsumerSnapshot{});
     EXPECT_FALSE(std::filesystem::exists(home.reportPath()));
-}
-
-TEST_F(ConsumerReportTest, AFailedWriteLeavesTheOldReport) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes into read-only directories";
-    }
-    SharedState::shared().publishConsumerReport(true, {"kept"});
-    const auto directory = home.reportPath().parent_path();
-    std::filesystem::permissions(
-        directory, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    SharedState::shared().publishConsumerReport(false, {});
-    std::filesystem::permissions(directory, std::filesystem::perms::owner_all);
-    EXPECT_EQ(snapshotAt(k2024 + 1), (ConsumerSnapshot{true, {"kept"}}));
 }
 
 TEST(ConsumerReportConcurrencyTest, AReaderNeverSeesAPartialReport) {
