@@ -14,24 +14,6 @@ namespace kavorn::companion {
 namespace {
 
 constexpr std::int64_t kMaxSide = 16384;
-
-std::optional<std::int64_t> parseSide(std::string_view text) {
-    if (text.empty() || text.size() > 5) {
-        return std::nullopt;
-    }
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-    }
-    std::int64_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || value < 1 || value > kMaxSide) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 }  // namespace
 
 std::optional<FrameSize> parseFrameSize(std::string_view text) {
@@ -39,8 +21,8 @@ std::optional<FrameSize> parseFrameSize(std::string_view text) {
     if (cross == std::string_view::npos) {
         return std::nullopt;
     }
-    auto width = parseSide(text.substr(0, cross));
-    auto height = parseSide(text.substr(cross + 1));
+    auto width = parseNumber(text.substr(0, cross), 1, kMaxSide);
+    auto height = parseNumber(text.substr(cross + 1), 1, kMaxSide);
     if (!width || !height) {
         return std::nullopt;
     }

@@ -2,7 +2,6 @@
 // Shared defaults from the command line.
 #include "DefaultsCommand.h"
 
-#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -37,15 +36,6 @@ std::optional<Key> parseKey(std::string_view text) {
         return Key::IsStreaming;
     }
     return std::nullopt;
-}
-
-std::optional<std::int64_t> parseInteger(std::string_view text) {
-    std::int64_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 }  // namespace
@@ -96,7 +86,7 @@ int runDefaultsCommand(int argc, char** argv) {
         }
         written = state.defaults()->setBool(value == "true", SharedConstants::isStreamingKey);
     } else {
-        auto number = parseInteger(value);
+        auto number = parseNumber(value, INT64_MIN, INT64_MAX);
         if (!number) {
             return usageError("defaults: " + std::string(argv[2]) + " takes a whole number, not '" +
                               std::string(value) + "'");

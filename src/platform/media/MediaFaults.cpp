@@ -21,12 +21,6 @@ void MediaFaults::clear(MediaCall call) {
     fail(call, noErr);
 }
 
-void MediaFaults::clearAll() {
-    for (auto& fault : faults) {
-        fault.store(noErr, std::memory_order_relaxed);
-    }
-}
-
 OSStatus MediaFaults::injected(MediaCall call) {
     return faults[static_cast<std::size_t>(call)].load(std::memory_order_relaxed);
 }

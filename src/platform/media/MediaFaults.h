@@ -24,7 +24,6 @@ class MediaFaults {
 public:
     static void fail(MediaCall call, OSStatus status = -1);
     static void clear(MediaCall call);
-    static void clearAll();
     // The status the call must fail with, or noErr when it should go through.
     static OSStatus injected(MediaCall call);
 };

@@ -50,8 +50,6 @@ public:
     void consume(CMIOExtensionConsumeCompletion completion);
 
 private:
-    struct Waiting;
-
     static void onStateChanged(void* data, pw_stream_state old, pw_stream_state state,
                                const char* error);
     static void onParamChanged(void* data, std::uint32_t id, const spa_pod* param);
